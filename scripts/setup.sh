@@ -22,6 +22,7 @@ packages=(
   wine wine32:i386 xvfb xauth xdotool x11-utils
   # printing tests
   ghostscript
+  locales
   # font generator sources
   console-setup-linux fonts-terminus unifont
 )
@@ -34,4 +35,9 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Tests and the main job run Wine under LC_ALL=ru_RU.UTF-8 (Russian code pages).
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+  localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi

@@ -1,0 +1,117 @@
+// Loads a generated ~100 MB CP866 document and prints the loader's speed next
+// to a plain read of the same file that only counts line ends (the floor any
+// loader pays), and the process's peak memory.
+//   bench_lines_load [megabytes] [scratch file]
+#include "lines/line_file.h"
+#include "lines/lines.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+double peak_memory_mb() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize / 1048576.0;
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+#endif
+}
+
+// Mostly 60-90-byte lines of Cyrillic text and box drawing, CR LF, with a
+// line of several KB every thousand lines.
+size_t write_document(const std::string &path, size_t megabytes) {
+    FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    const char alphabet[] = "\x80\x81\x82\xA0\xA1\xA2\xAE\xE0\xE1 ,.\xB3\xC4 abc";
+    unsigned seed = 12345;
+    size_t written = 0, lines = 0;
+    std::string line;
+    while (written < megabytes * 1048576) {
+        seed = seed * 1103515245 + 12345;
+        size_t length = (lines % 1000 == 999) ? 2000 + (seed >> 8) % 6000 : 60 + (seed >> 8) % 31;
+        line.clear();
+        for (size_t i = 0; i < length; ++i) {
+            seed = seed * 1103515245 + 12345;
+            line += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        line += "\r\n";
+        std::fwrite(line.data(), 1, line.size(), file);
+        written += line.size();
+        ++lines;
+    }
+    std::fclose(file);
+    return written;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
+    std::string path = argc > 2 ? argv[2] : "bench-document.txt";
+    size_t bytes = write_document(path, megabytes);
+    double size_mb = bytes / 1048576.0;
+
+    // Plain read: same block size as the loader, only counting line feeds.
+    double best_plain = 1e9;
+    size_t feeds = 0;
+    std::vector<char> block(256 * 1024);
+    for (int round = 0; round < 3; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        LineFile *file = line_file_open(path.c_str());
+        feeds = 0;
+        for (long got; (got = line_file_read(file, block.data(), block.size())) > 0;)
+            for (const char *at = block.data(), *end = at + got;
+                 (at = static_cast<const char *>(std::memchr(at, '\n', end - at))); ++at)
+                ++feeds;
+        line_file_close(file);
+        best_plain = std::min(best_plain, seconds_since(start));
+    }
+
+    double best_load = 1e9;
+    int lines = 0;
+    for (int round = 0; round < 3; ++round) {
+        LineList list = lines_new();
+        auto start = std::chrono::steady_clock::now();
+        int result = lines_load(&list, path.c_str());
+        best_load = std::min(best_load, seconds_since(start));
+        lines = lines_count(&list);
+        lines_free(&list);
+        if (result != LINES_LOAD_OK) {
+            std::printf("load failed: %d\n", result);
+            return 1;
+        }
+    }
+    std::remove(path.c_str());
+
+    std::printf("document: %.1f MB, %d lines (%zu line feeds)\n", size_mb, lines, feeds);
+    std::printf("plain read:  %8.1f MB/s\n", size_mb / best_plain);
+    std::printf("lines_load:  %8.1f MB/s, %.2f million lines/s\n", size_mb / best_load,
+                lines / best_load / 1e6);
+    std::printf("loader / plain read: %.2f\n", best_plain / best_load);
+    std::printf("peak memory: %.1f MB\n", peak_memory_mb());
+    return 0;
+}

@@ -1,0 +1,72 @@
+# Sourced with the build directory as $1: sets up the environment for running
+# the Windows programs of that build under Wine, and makes sure a virtual X
+# server, the build's private WINEPREFIX and one long-lived wineserver exist.
+# Every test and the main job go through here; the first caller pays for the
+# set-up, later ones find it ready.
+
+korvel_build_dir=$(cd "$1" && pwd)
+korvel_wine_dir="$korvel_build_dir/wine"
+mkdir -p "$korvel_wine_dir"
+
+export WINEPREFIX="$korvel_wine_dir/prefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+# A Russian Windows: CP1251 for the ANSI interfaces, CP866 for OEM.
+export LC_ALL=ru_RU.UTF-8
+
+korvel_alive() {
+    [ -f "$korvel_wine_dir/$1.pid" ] && kill -0 "$(cat "$korvel_wine_dir/$1.pid")" 2>/dev/null
+}
+
+korvel_start_xvfb() {
+    rm -f "$korvel_wine_dir/display"
+    setsid Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -ac \
+        9>"$korvel_wine_dir/display" </dev/null >/dev/null 2>&1 7>&- &
+    echo $! >"$korvel_wine_dir/xvfb.pid"
+    for _ in $(seq 1 100); do
+        [ -s "$korvel_wine_dir/display" ] && break
+        sleep 0.1
+    done
+}
+
+korvel_prepare_wine() {
+    if [ -n "${KORVEL_REAL_DISPLAY:-}" ]; then
+        export DISPLAY="$KORVEL_REAL_DISPLAY"
+    else
+        korvel_alive xvfb || { wineserver -k 2>/dev/null; korvel_start_xvfb; }
+        export DISPLAY=":$(cat "$korvel_wine_dir/display")"
+    fi
+    if [ ! -f "$korvel_wine_dir/prefix.ready" ]; then
+        wineboot -i </dev/null >/dev/null 2>&1 7>&-
+        # Without a window manager every hide or destroy waits ~2 s unless
+        # windows are unmanaged; no crash dialogs in tests either.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 7>&-
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1 7>&-
+        wineserver -w
+        touch "$korvel_wine_dir/prefix.ready"
+    fi
+    # One wineserver for the whole run, and one idle Windows process that
+    # starts Wine's service processes away from any test's output and keeps
+    # them up; `wineserver -k` ends all of it.
+    if ! korvel_alive wineserver; then
+        setsid wineserver -p </dev/null >/dev/null 2>&1 7>&- &
+        echo $! >"$korvel_wine_dir/wineserver.pid"
+    fi
+    if [ -f "$korvel_wine_dir/wine_idle.exe" ] && ! korvel_alive idle; then
+        setsid wine "$korvel_wine_dir/wine_idle.exe" </dev/null >/dev/null 2>&1 7>&- &
+        echo $! >"$korvel_wine_dir/idle.pid"
+        for _ in $(seq 1 100); do
+            pgrep -f 'system32\\plugplay.exe' >/dev/null && break
+            sleep 0.1
+        done
+    fi
+}
+
+(
+    flock 7
+    korvel_prepare_wine
+) 7>"$korvel_wine_dir/lock"
+[ -n "${KORVEL_REAL_DISPLAY:-}" ] && export DISPLAY="$KORVEL_REAL_DISPLAY" \
+    || export DISPLAY=":$(cat "$korvel_wine_dir/display")"

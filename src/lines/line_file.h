@@ -1,0 +1,13 @@
+// Reading a document file as raw bytes, the platform's way. Opening shares
+// the file for reading and writing with other programs, so it fails only when
+// another program holds the file without read sharing.
+#pragma once
+
+#include <cstddef>
+
+struct LineFile;
+
+LineFile *line_file_open(const char *path);
+// Bytes read into `buffer`: 0 at the end of the file, -1 on a read error.
+long line_file_read(LineFile *file, char *buffer, size_t capacity);
+void line_file_close(LineFile *file);

@@ -1,0 +1,43 @@
+#include "line_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+struct LineFile {
+    int descriptor;
+};
+
+LineFile *line_file_open(const char *path) {
+    if (!path || !*path)
+        return nullptr;
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        close(descriptor);
+        return nullptr;
+    }
+    auto *file = new (std::nothrow) LineFile{descriptor};
+    if (!file)
+        close(descriptor);
+    return file;
+}
+
+long line_file_read(LineFile *file, char *buffer, size_t capacity) {
+    for (;;) {
+        ssize_t got = read(file->descriptor, buffer, capacity);
+        if (got >= 0)
+            return static_cast<long>(got);
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+void line_file_close(LineFile *file) {
+    close(file->descriptor);
+    delete file;
+}

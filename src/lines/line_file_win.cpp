@@ -1,0 +1,34 @@
+#include "line_file.h"
+
+#include <new>
+#include <windows.h>
+
+struct LineFile {
+    HANDLE handle;
+};
+
+LineFile *line_file_open(const char *path) {
+    if (!path || !*path)
+        return nullptr;
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto *file = new (std::nothrow) LineFile{handle};
+    if (!file)
+        CloseHandle(handle);
+    return file;
+}
+
+long line_file_read(LineFile *file, char *buffer, size_t capacity) {
+    DWORD got = 0;
+    if (!ReadFile(file->handle, buffer, static_cast<DWORD>(capacity), &got, nullptr))
+        return -1;
+    return static_cast<long>(got);
+}
+
+void line_file_close(LineFile *file) {
+    CloseHandle(file->handle);
+    delete file;
+}

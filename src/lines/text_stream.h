@@ -1,0 +1,34 @@
+// The text-stream rule that turns a document's raw bytes into lines:
+//  - CR LF arrives as LF; a CR not followed by LF stays in the line;
+//  - the first 0x1A (Ctrl+Z) ends the data;
+//  - lines are split at LF; a last line without LF is a line too;
+//  - lines that begin with 0xFF 0xE8 are control lines and are dropped.
+// Pure code: no file access and no platform calls, so it runs the same
+// everywhere. Feed it the bytes in blocks of any size.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+struct TextStream {
+    std::vector<char> partial; // bytes of the line not yet ended by LF
+    bool ended = false;        // a 0x1A was seen
+    bool failed = false;       // the sink refused a line
+};
+
+// Receives each line (without its line end); returns false to stop the stream
+// (for instance when memory runs out).
+using TextStreamSink = bool (*)(void *context, std::string_view line);
+
+// Feeds one block of raw bytes. Returns false once the stream has ended
+// (0x1A seen) or the sink refused a line: further input is not wanted.
+bool text_stream_feed(TextStream *stream, const char *bytes, size_t count, TextStreamSink sink,
+                      void *context);
+
+// Ends the data: delivers the unterminated last line, if any. Returns false
+// when the sink refused it.
+bool text_stream_finish(TextStream *stream, TextStreamSink sink, void *context);
+
+// True for a control line, which the loader drops.
+bool text_stream_is_control_line(std::string_view line);

@@ -1,0 +1,126 @@
+// The loader on real files: the text-stream rule, data that must never be
+// lost (long lines, NUL bytes, an unterminated last line), files that cannot
+// be opened, and running out of memory part way.
+#include "lines/lines.h"
+#include "lines/lines_testing.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines texts(const LineList &list) {
+    Lines out;
+    for (const LineNode *node = list; node; node = node->next) {
+        EXPECT_EQ(node->text[node->length], '\0');
+        out.emplace_back(node->text, node->length);
+    }
+    return out;
+}
+
+struct Loaded {
+    int result;
+    Lines lines;
+    int count;
+};
+
+Loaded load_bytes(const std::string &bytes) {
+    TempDir dir;
+    std::string path = dir.write("doc.krv", bytes);
+    LineList list = lines_new();
+    int result = lines_load(&list, path.c_str());
+    Loaded loaded{result, texts(list), lines_count(&list)};
+    lines_free(&list);
+    EXPECT_EQ(list, nullptr);
+    return loaded;
+}
+
+TEST(LinesLoad, KeepsEveryLineByTheTextStreamRule) {
+    EXPECT_EQ(load_bytes("").lines, Lines{});
+    EXPECT_EQ(load_bytes("").result, LINES_LOAD_OK);
+    EXPECT_EQ(load_bytes("abc").lines, Lines{"abc"});
+    EXPECT_EQ(load_bytes("abc\r\ndef").lines, (Lines{"abc", "def"}));
+    EXPECT_EQ(load_bytes("abc\r\n\r\ndef\r\n").lines, (Lines{"abc", "", "def"}));
+    EXPECT_EQ(load_bytes("abc\n\ndef\n").lines, (Lines{"abc", "", "def"}));
+    EXPECT_EQ(load_bytes("a\rb\r\n").lines, Lines{"a\rb"});
+    EXPECT_EQ(load_bytes("abc\r\nde\x1A" "fg\r\n").lines, (Lines{"abc", "de"}));
+    EXPECT_EQ(load_bytes("\xFF\xE8" "ctl\r\n\xFF\xFF" "x\r\n").lines, Lines{"\xFF\xFF" "x"});
+    Loaded counted = load_bytes("1\r\n2\r\n3\r\n");
+    EXPECT_EQ(counted.count, 3);
+    EXPECT_EQ(counted.result, LINES_LOAD_OK);
+}
+
+TEST(LinesLoad, LongLinesAndNulBytesSurviveWhole) {
+    for (size_t length : {510u, 511u, 600u, 1022u, 300000u}) {
+        std::string line(length, 'q');
+        line[length / 2] = '\xFF';
+        EXPECT_EQ(load_bytes(line + "\r\nnext\r\n").lines, (Lines{line, "next"})) << length;
+    }
+    std::string with_nul("ab\0cd", 5);
+    Loaded loaded = load_bytes(with_nul + "\r\n" + with_nul);
+    EXPECT_EQ(loaded.lines, (Lines{with_nul, with_nul}));
+}
+
+TEST(LinesLoad, LinesSpanningReadBlocks) {
+    // Lines of varied lengths, CR LF pairs falling on every block boundary.
+    std::string bytes;
+    Lines expected;
+    unsigned seed = 7;
+    while (bytes.size() < 1500000) {
+        seed = seed * 1103515245 + 12345;
+        std::string line((seed >> 8) % 3000, static_cast<char>('A' + seed % 26));
+        expected.push_back(line);
+        bytes += line + "\r\n";
+    }
+    EXPECT_EQ(load_bytes(bytes).lines, expected);
+}
+
+TEST(LinesLoad, FilesThatCannotBeOpened) {
+    TempDir dir;
+    LineList list = lines_new();
+    EXPECT_EQ(lines_load(&list, dir.file("missing.krv").c_str()), LINES_LOAD_FAILED);
+    EXPECT_EQ(lines_load(&list, ""), LINES_LOAD_FAILED);
+    EXPECT_EQ(lines_load(&list, dir.path.string().c_str()), LINES_LOAD_FAILED);
+    EXPECT_EQ(list, nullptr);
+}
+
+TEST(LinesLoad, FreeEmptiesAndTheListCanBeLoadedAgain) {
+    TempDir dir;
+    std::string path = dir.write("doc.txt", "one\r\ntwo\r\n");
+    LineList list = lines_new();
+    lines_free(&list);
+    EXPECT_EQ(list, nullptr);
+    ASSERT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_OK);
+    lines_free(&list);
+    EXPECT_EQ(lines_count(&list), 0);
+    ASSERT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_OK);
+    EXPECT_EQ(texts(list), (Lines{"one", "two"}));
+    lines_free(&list);
+}
+
+int allocations_left;
+void *failing_allocator(size_t size) {
+    return allocations_left-- > 0 ? std::malloc(size) : nullptr;
+}
+
+TEST(LinesLoad, OutOfMemoryKeepsTheLinesReadSoFar) {
+    TempDir dir;
+    std::string path = dir.write("doc.txt", "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
+    LineList list = lines_new();
+    allocations_left = 3;
+    lines_set_allocator(failing_allocator);
+    int result = lines_load(&list, path.c_str());
+    lines_set_allocator(nullptr);
+    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    EXPECT_EQ(texts(list), (Lines{"l1", "l2", "l3"}));
+    EXPECT_EQ(lines_count(&list), 3);
+    lines_free(&list);
+}
+
+} // namespace

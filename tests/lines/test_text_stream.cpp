@@ -1,0 +1,101 @@
+// The text-stream rule on its own: line splitting, CR LF, 0x1A, control lines,
+// and that the result never depends on how the bytes are split into blocks.
+#include "lines/text_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+bool collect(void *context, std::string_view line) {
+    static_cast<Lines *>(context)->emplace_back(line);
+    return true;
+}
+
+// Feeds `input` in blocks of `block` bytes (0: all at once).
+Lines split(const std::string &input, size_t block = 0) {
+    Lines lines;
+    TextStream stream;
+    size_t step = block ? block : input.size() + 1;
+    for (size_t at = 0; at < input.size(); at += step) {
+        size_t count = std::min(step, input.size() - at);
+        if (!text_stream_feed(&stream, input.data() + at, count, collect, &lines))
+            break;
+    }
+    text_stream_finish(&stream, collect, &lines);
+    return lines;
+}
+
+TEST(TextStream, LineEnds) {
+    EXPECT_EQ(split(""), Lines{});
+    EXPECT_EQ(split("abc"), Lines{"abc"});
+    EXPECT_EQ(split("abc\r\ndef"), (Lines{"abc", "def"}));
+    EXPECT_EQ(split("abc\r\n\r\ndef\r\n"), (Lines{"abc", "", "def"}));
+    EXPECT_EQ(split("abc\n\ndef\n"), (Lines{"abc", "", "def"}));
+    EXPECT_EQ(split("\n"), Lines{""});
+}
+
+TEST(TextStream, CarriageReturnsNotBeforeLineFeedStay) {
+    EXPECT_EQ(split("a\rb\r\n"), Lines{"a\rb"});
+    EXPECT_EQ(split("a\r\r\n"), Lines{"a\r"});
+    EXPECT_EQ(split("abc\r"), Lines{"abc\r"});
+    EXPECT_EQ(split("\r"), Lines{"\r"});
+}
+
+TEST(TextStream, CtrlZEndsTheData) {
+    EXPECT_EQ(split("abc\r\nde\x1A" "fg\r\n"), (Lines{"abc", "de"}));
+    EXPECT_EQ(split("abc\r\n\x1A" "def\r\n"), Lines{"abc"});
+    EXPECT_EQ(split("\x1A" "abc\r\n"), Lines{});
+    EXPECT_EQ(split("abc\r\x1A"), Lines{"abc\r"});
+}
+
+TEST(TextStream, ControlLinesAreDropped) {
+    const std::string control = "\xFF\xE8 settings\r\n";
+    EXPECT_EQ(split(control + "text\r\n" + control), Lines{"text"});
+    EXPECT_EQ(split("\xFF\x41" "kept\r\n"), Lines{"\xFF\x41" "kept"});
+    EXPECT_EQ(split("a\xFF\xE8\r\n"), Lines{"a\xFF\xE8"});
+    EXPECT_EQ(split("\xFF\xE8"), Lines{});
+    EXPECT_EQ(split("\xFF\r\n"), Lines{"\xFF"});
+}
+
+TEST(TextStream, LongLinesAndNulBytesAreKeptWhole) {
+    std::string long_line(100000, 'x');
+    long_line[600] = '\0';
+    EXPECT_EQ(split(long_line + "\r\nend"), (Lines{long_line, "end"}));
+    std::string control_long = "\xFF\xE8" + std::string(1000, 'y');
+    EXPECT_EQ(split(control_long + "\r\n"), Lines{});
+}
+
+TEST(TextStream, BlockBoundariesDoNotMatter) {
+    const std::vector<std::string> inputs = {
+        "abc\r\ndef\r\n\r\nghi",
+        "\xFF\xE8\r\n\xFF\x33x\r\nline\rwith cr\r\r\n",
+        std::string("nul\0byte\r\n", 10) + "tail\x1A" "after\r\n",
+        "\r\n\r\n\r\r\r\n\n",
+        std::string(700, 'z') + "\r\n" + std::string(300, 'w'),
+    };
+    for (const std::string &input : inputs) {
+        Lines whole = split(input);
+        for (size_t block = 1; block <= input.size(); ++block)
+            ASSERT_EQ(split(input, block), whole) << "block " << block;
+    }
+}
+
+TEST(TextStream, RefusingSinkStopsTheStream) {
+    TextStream stream;
+    int calls = 0;
+    auto refuse_second = [](void *context, std::string_view) {
+        return ++*static_cast<int *>(context) < 2;
+    };
+    EXPECT_FALSE(text_stream_feed(&stream, "a\nb\nc\n", 6, refuse_second, &calls));
+    EXPECT_TRUE(stream.failed);
+    EXPECT_EQ(calls, 2);
+    EXPECT_FALSE(text_stream_finish(&stream, refuse_second, &calls));
+    EXPECT_EQ(calls, 2);
+}
+
+} // namespace
