@@ -4,8 +4,8 @@
 Every .sfn file is 256 glyphs x 19 bytes, no header: byte r of glyph g is
 pixel row r (top first), bit 7 is the leftmost pixel, a set bit is ink.
 
-The glyphs come from console fonts shipped by Debian (console-setup-linux,
-public domain) with GNU Unifont as a last resort for anything missing.  The
+The glyphs come from console fonts shipped by Debian (console-setup-linux),
+with GNU Unifont as a last resort for a character they might lack.  The
 16-row sources are placed in the 19-row cell with two blank rows above, so
 row 18 (where the viewer draws underline) stays clear.  Box-drawing, shade
 and block characters are stretched or redrawn to fill all 19 rows so that
@@ -46,7 +46,6 @@ DEL_CHAR = "⌂"
 ALIASES = {
     0x25BA: (0x25B6, 0x25B8),   # ► black right-pointing pointer
     0x25C4: (0x25C0, 0x25C2),   # ◄ black left-pointing pointer
-    0x2219: (0x00B7, 0x2022),   # ∙ bullet operator
 }
 
 # Glyphs drawn edge to edge of the cell: box drawing, shades, blocks and the
@@ -150,8 +149,24 @@ def load_unifont(path, wanted):
     return glyphs
 
 
+class Fallback:
+    """Unifont, read the first time a console font lacks a character.
+
+    With the current Debian packages every CP866 character is found in the
+    console fonts, so unifont.hex is only a safety net.
+    """
+
+    def __init__(self, path, wanted):
+        self.path, self.wanted, self.glyphs = path, wanted, None
+
+    def get(self, cp):
+        if self.glyphs is None:
+            self.glyphs = load_unifont(self.path, self.wanted)
+        return self.glyphs.get(cp)
+
+
 class Source:
-    """One 8-pixel-wide face with Unifont filling its gaps."""
+    """One 8-pixel-wide console face with Unifont filling its gaps."""
 
     def __init__(self, path, fallback):
         self.height, self.glyphs = load_psf(path)
@@ -162,12 +177,13 @@ class Source:
         for c in (cp,) + ALIASES.get(cp, ()):
             if c in self.glyphs:
                 return self.glyphs[c]
-        if self.height == 16 and cp in self.fallback:
-            return self.fallback[cp]
-        if cp in self.fallback:                # shrink 16 rows to 8
-            g = self.fallback[cp]
+        g = self.fallback.get(cp)
+        if g is None:
+            raise KeyError("no glyph for U+%04X in %s or Unifont"
+                           % (cp, self.name))
+        if self.height == 8:                    # halve the 16 rows
             return tuple(g[2 * i] | g[2 * i + 1] for i in range(8))
-        raise KeyError("no glyph for U+%04X in %s" % (cp, self.name))
+        return g
 
 
 # ------------------------------------------------------- cell placement
@@ -366,10 +382,10 @@ def build_fonts(consolefonts=CONSOLEFONTS, unifont=UNIFONT):
     table = cp866_table()
     paths = [os.path.join(consolefonts, n)
              for n in (SRC_VGA16, SRC_VGA8, SRC_TERM16)]
-    for p in paths + [unifont]:
+    for p in paths:
         if not os.path.isfile(p):
             raise SourceMissing(p)
-    fallback = load_unifont(unifont, set(table))
+    fallback = Fallback(unifont, set(table))
     vga16, vga8, term16 = (Source(p, fallback) for p in paths)
 
     def cells(effect, src=vga16, top=TOP):
@@ -419,11 +435,12 @@ def main(argv=None):
               file=sys.stderr)
         return 2
     os.makedirs(args.out, exist_ok=True)
+    out = os.path.normpath(args.out)
     for i, data in enumerate(fonts):
         assert len(data) == GLYPHS * ROWS
-        with open(os.path.join(args.out, "vga%d.sfn" % i), "wb") as f:
+        with open(os.path.join(out, "vga%d.sfn" % i), "wb") as f:
             f.write(data)
-    print("make_fonts: wrote %d fonts to %s" % (len(fonts), args.out))
+    print("make_fonts: wrote %d fonts to %s" % (len(fonts), out))
     return 0
 
 
