@@ -5,7 +5,7 @@ Run from anywhere: python3 tests/fonts/test_shipped_fonts.py [REPO_ROOT]
 The repository root defaults to two levels above this file.
 """
 
-import importlib.util
+import importlib
 import os
 import struct
 import subprocess
@@ -21,11 +21,11 @@ FULL = 0xFF
 
 
 def load_script(name):
-    path = os.path.join(ROOT, "scripts", name + ".py")
-    spec = importlib.util.spec_from_file_location(name, path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    """Import scripts/NAME.py of the repository under test."""
+    scripts = os.path.join(ROOT, "scripts")
+    if scripts not in sys.path:
+        sys.path.insert(0, scripts)
+    return importlib.import_module(name)
 
 
 def read_fonts(directory):
