@@ -11,7 +11,7 @@ namespace {
 
 constexpr int FORMAT_LIMIT = 1024; // wsprintfA and wvsprintfA write at most this, NUL included
 constexpr int RECORD_SIZE = 4096;
-constexpr DWORD PATH_SIZE = 1024;  // larger than MAX_PATH: a cut path is refused, never used
+constexpr DWORD PATH_SIZE = 1024; // larger than MAX_PATH: a cut path is refused, never used
 
 // Records from several processes are serialised by an exclusive lock on one
 // byte far beyond any real end of file; only its holder looks for the end
