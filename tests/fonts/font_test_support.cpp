@@ -251,3 +251,10 @@ void expect_font_boxes(const std::vector<FontBox> &boxes, size_t count) {
         EXPECT_FALSE(box.has_owner);
     }
 }
+
+std::string font_file_pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i * 37 + 11);
+    return bytes;
+}

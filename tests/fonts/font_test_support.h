@@ -99,3 +99,6 @@ struct BoxWatcher {
 extern const char FONT_ERROR_TEXT_1251[];
 // Checks that `boxes` are `count` font error boxes.
 void expect_font_boxes(const std::vector<FontBox> &boxes, size_t count);
+
+// Bytes of a test font file of `size` bytes: no two neighbouring rows alike.
+std::string font_file_pattern(size_t size);
