@@ -27,9 +27,12 @@ std::string marked_file(int n) {
     return std::string(reinterpret_cast<const char *>(data.data()), data.size());
 }
 
-// Runs the child test `name` from `dir`; returns its exit code and output.
-DWORD run_child(const TempDir &dir, const std::string &name, std::string *output) {
-    std::string exe = dir.file("font_child.exe");
+// Runs the child test `name` from `directory` under the name `exe_name`;
+// returns its exit code and output.
+DWORD run_child(const TempDir &dir, const std::string &name, std::string *output,
+                const std::string &directory = "", const char *exe_name = "font_child.exe") {
+    std::string home = directory.empty() ? dir.path.string() : directory;
+    std::string exe = home + "\\" + exe_name;
     fs::copy_file(own_directory() + "\\font_child.exe", exe);
     std::string log = dir.file("child.log");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -44,7 +47,7 @@ DWORD run_child(const TempDir &dir, const std::string &name, std::string *output
     PROCESS_INFORMATION process{};
     DWORD code = 99;
     if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       dir.path.string().c_str(), &startup, &process)) {
+                       home.c_str(), &startup, &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hThread);
@@ -55,9 +58,11 @@ DWORD run_child(const TempDir &dir, const std::string &name, std::string *output
     return code;
 }
 
-void expect_child_passes(const TempDir &dir, const std::string &name) {
+void expect_child_passes(const TempDir &dir, const std::string &name,
+                         const std::string &directory = "",
+                         const char *exe_name = "font_child.exe") {
     std::string output;
-    EXPECT_EQ(run_child(dir, name, &output), 0u) << output;
+    EXPECT_EQ(run_child(dir, name, &output, directory, exe_name), 0u) << output;
     EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
 }
 
@@ -86,6 +91,33 @@ TEST(FontFiles, OnlyVga3Missing) {
             dir.write("fonts\\vga" + std::to_string(n) + ".sfn", marked_file(n));
     fs::create_directory(dir.path / "fonts" / "vga3.sfn"); // a folder does not open as a font
     expect_child_passes(dir, "OnlyVga3MissingGivesOneBoxPerCall");
+}
+
+TEST(FontFiles, DirectoryTooLongForTheFontPathReadsNothing) {
+    // The program's own path fits in MAX_PATH, "\\fonts\\vgaN.sfn" after its
+    // directory does not: no font is read, not even a cut name.
+    TempDir dir;
+    std::string directory = dir.path.string() + "\\";
+    directory += std::string(MAX_PATH - 12 - directory.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+    ASSERT_LT(directory.size() + 6, size_t(MAX_PATH));  // "\\f.exe" fits
+    ASSERT_GE(directory.size() + 15, size_t(MAX_PATH)); // "\\fonts\\vga0.sfn" does not
+    std::string fonts = directory + "\\fonts";
+    if (CreateDirectoryA(fonts.c_str(), nullptr)) {
+        // Cut names that a careless path builder could reach.
+        for (std::string name :
+             {"\\vga0.sfn", "\\vga0.sf", "\\vga0.s", "\\vga0.", "\\vga0", "\\vga", "\\vg", "\\v"}) {
+            HANDLE file = CreateFileA((fonts + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                std::string bytes = marked_file(0);
+                DWORD written = 0;
+                WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+                CloseHandle(file);
+            }
+        }
+    }
+    expect_child_passes(dir, "NoFontsFolderGivesTenBoxesPerCall", directory, "f.exe");
 }
 
 } // namespace
