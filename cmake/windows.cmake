@@ -24,3 +24,16 @@ add_custom_command(TARGET korvel POST_BUILD
 
 add_executable(wine_idle WIN32 scripts/wine_idle.c)
 set_target_properties(wine_idle PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine)
+
+# Screen fonts and the line renderer; the ten font files go to dist/fonts.
+target_sources(korvel_win PRIVATE src/fonts/fonts.cpp src/fonts/draw_text_line.cpp)
+set(KORVEL_DIST_FONTS)
+foreach(n RANGE 9)
+    set(font_file ${KORVEL_DIST_DIR}/fonts/vga${n}.sfn)
+    add_custom_command(OUTPUT ${font_file}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVEL_DIST_DIR}/fonts
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn ${font_file}
+        DEPENDS ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn)
+    list(APPEND KORVEL_DIST_FONTS ${font_file})
+endforeach()
+add_custom_target(korvel_dist_fonts ALL DEPENDS ${KORVEL_DIST_FONTS})
