@@ -166,33 +166,41 @@ TEST(PluginHost, KeyPressLogsEachPluginsAnswerInLoadOrder) {
                                                               "KeyPress window=0 path= value=39"}));
 }
 
-// Two plug-ins with SysKeyPress around one without it: whichever comes last
-// in load order decides, whether it claims the key or leaves it.
+// Two plug-ins with SysKeyPress, one claiming the key and one leaving it,
+// in both load orders, next to one without the export: the last one with
+// the export decides. The file names are chosen so that the directory
+// search yields them in swapped order the second time (checked in the log).
 TEST(PluginHost, SysKeyPressAnswerIsTheLastPluginsInBothOrders) {
-    PluginHost host;
-    host.add("rec_keys.dll");
-    host.add("rec_all.dll");
-    host.add("rec_some.dll");
-    HostRun probe = host.run("");
-    std::vector<std::string> order = load_order(host, host.messages(probe));
-    ASSERT_EQ(order.size(), 3u);
-    std::vector<std::string> with_export;
-    for (const std::string &name : order)
-        if (name != "rec_some.dll")
-            with_export.push_back(name);
-
-    for (int last_claims = 0; last_claims < 2; ++last_claims) {
-        host.answers(with_export[0], "SysKeyPress=" + std::to_string(1 - last_claims) + "\n");
-        host.answers(with_export[1], "SysKeyPress=" + std::to_string(last_claims) + "\n");
+    std::vector<std::vector<std::string>> orders;
+    for (auto [claims, leaves] :
+         {std::pair{"a_claims.dll", "b_leaves.dll"}, std::pair{"c_claims.dll", "b_leaves.dll"}}) {
+        PluginHost host;
+        host.add("rec_keys.dll", claims);
+        host.add("rec_keys.dll", leaves);
+        host.add("rec_some.dll");
+        host.answers(claims, "SysKeyPress=1\n");
+        host.answers(leaves, "SysKeyPress=0\n");
         HostRun run = host.run("50:115");
         ASSERT_EQ(run.exit_code, 0u);
+        std::vector<std::string> log = host.messages(run);
+        std::vector<std::string> order = load_order(host, log);
+        ASSERT_EQ(order.size(), 3u);
         std::vector<std::string> expected = loading_part(host, order);
-        append(expected, {sending_record("50"),
-                          answer_record(123, 1 - last_claims, host.in_plugins(with_export[0])),
-                          answer_record(123, last_claims, host.in_plugins(with_export[1]))});
-        EXPECT_EQ(host.messages(run), expected);
-        EXPECT_EQ(host.output()[1], "send 50 115 " + std::to_string(last_claims));
+        expected.push_back(sending_record("50"));
+        std::vector<std::string> with_export;
+        for (const std::string &name : order) {
+            if (name == "rec_some.dll")
+                continue;
+            with_export.push_back(name);
+            expected.push_back(answer_record(123, name == claims, host.in_plugins(name)));
+        }
+        EXPECT_EQ(log, expected);
+        std::string answer = with_export.back() == claims ? "1" : "0";
+        EXPECT_EQ(host.output()[1], "send 50 115 " + answer);
+        orders.push_back(with_export);
     }
+    EXPECT_EQ(orders[0][0], orders[1][1]) << "the two runs did not swap the load order";
+
     // A plug-in with the export followed by none: its answer stands.
     PluginHost single;
     single.add("rec_keys.dll");
@@ -249,8 +257,10 @@ TEST(PluginHost, NestedDispatchLeavesTheOuterWalkIntact) {
     ASSERT_EQ(run.exit_code, 0u);
     std::vector<std::string> log = host.messages(run);
     std::vector<std::string> order = load_order(host, log);
-    ASSERT_EQ(order.size(), 3u);
+    ASSERT_EQ(order.size(), 4u);
     size_t nested_at = std::find(order.begin(), order.end(), "nested.dll") - order.begin();
+    // Plug-ins on both sides of the nested one: the outer walk is checked before and after.
+    EXPECT_TRUE(nested_at > 0 && nested_at < 3) << nested_at;
     auto answer_line = [&](const std::string &name) {
         return answer_record(112, answer_of[name], host.in_plugins(name));
     };
@@ -281,6 +291,87 @@ TEST(PluginHost, NestedDispatchLeavesTheOuterWalkIntact) {
         first_two.push_back("KeyPress window=1 path= value=65");
         EXPECT_EQ(host.calls(order[i]), first_two) << order[i];
     }
+}
+
+// The kit's sample claims Alt+F4 and nothing else, and keeps its journal.
+TEST(PluginHost, SamplePluginClaimsAltF4Only) {
+    PluginHost host;
+    host.add("keep_open.dll");
+    HostRun run = host.run("path=C:\\docs\\b.krv 11:0 window 1:0 40:65 50:115 50:88 21:0 2:0");
+    ASSERT_EQ(run.exit_code, 0u);
+    EXPECT_EQ(host.output(),
+              (std::vector<std::string>{"load_all 0", "send 11 0 0", "send 1 0 0", "send 40 65 0",
+                                        "send 50 115 1", "send 50 88 0", "send 21 0 -1",
+                                        "send 2 0 0", "end"}));
+    EXPECT_EQ(split_lines(read_file(host.in_plugins("keep_open.log"))),
+              (std::vector<std::string>{"Load at start-up path=C:\\docs\\b.krv value=0",
+                                        "Create path=C:\\docs\\b.krv value=0",
+                                        "KeyPress path=C:\\docs\\b.krv value=65",
+                                        "SysKeyPress claimed path=C:\\docs\\b.krv value=115",
+                                        "SysKeyPress path=C:\\docs\\b.krv value=88",
+                                        "Destroy path=C:\\docs\\b.krv value=0"}));
+}
+
+TEST(PluginHost, KitHeaderServesCppPlugins) {
+    PluginHost host;
+    host.add("cpp_keys.dll");
+    ASSERT_EQ(host.run("40:65 path=x 40:66").exit_code, 0u);
+    EXPECT_EQ(host.output(),
+              (std::vector<std::string>{"load_all 0", "send 40 65 1065", "send 40 66 -66", "end"}));
+}
+
+// A library path longer than 255 characters (but within what the system
+// loads): the host neither overruns nor cuts it, so the file found is the
+// file loaded. The decoy is named like the path cut at 255 characters; a
+// host that cut the path would load the decoy a second time instead.
+TEST(PluginHost, LongLibraryPathLoadsTheFileFoundAndNoOther) {
+    PluginHost host;
+    host.add("rec_keys.dll");
+    size_t prefix = host.plugins().size() + 1;
+    constexpr size_t LIBRARY_PATH = 258;
+    ASSERT_LT(prefix + 5, LIBRARY_PATH);
+    std::string long_name = std::string(LIBRARY_PATH - prefix - 4, 'k') + ".dll";
+    std::string decoy = long_name.substr(0, 255 - prefix) + ".dll";
+    host.add("rec_keys.dll", long_name);
+    host.add("rec_keys.dll", decoy);
+    ASSERT_EQ(host.in_plugins(long_name).size(), LIBRARY_PATH);
+
+    HostRun run = host.run("40:65");
+    ASSERT_EQ(run.exit_code, 0u);
+    std::vector<std::string> log = host.messages(run);
+    std::vector<std::string> order = load_order(host, log);
+    ASSERT_EQ(order.size(), 3u);
+    std::vector<std::string> expected = loading_part(host, order);
+    expected.push_back(sending_record("40"));
+    for (const std::string &name : order)
+        expected.push_back(answer_record(112, 0, host.in_plugins(name)));
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(host.calls("rec_keys.dll"),
+              (std::vector<std::string>{"KeyPress window=0 path= value=65"}));
+}
+
+// The executable in a directory so deep that the search pattern has 257
+// characters and the library path as many: both are used whole.
+TEST(PluginHost, LongExecutableDirectoryIsUsedWhole) {
+    PluginHost probe;
+    size_t base = probe.root.size() + 1;
+    constexpr size_t DIRECTORY = 243;
+    ASSERT_LT(base + 10, DIRECTORY);
+    std::string deep = std::string(100, 'd') + "\\" + std::string(DIRECTORY - base - 101, 'e');
+    PluginHost host(deep, "d.exe");
+    ASSERT_EQ(host.root.size(), DIRECTORY);
+    host.add("rec_keys.dll", "a.dll");
+
+    HostRun run = host.run("40:65");
+    ASSERT_EQ(run.exit_code, 0u);
+    std::string pattern = host.plugins() + "\\*.dll";
+    ASSERT_EQ(pattern.size(), 257u);
+    EXPECT_EQ(host.messages(run),
+              (std::vector<std::string>{
+                  find_record(pattern), loading_record(host.in_plugins("a.dll")),
+                  sending_record("40"), answer_record(112, 0, host.in_plugins("a.dll"))}));
+    EXPECT_EQ(host.output(), (std::vector<std::string>{"load_all 0", "send 40 65 0", "end"}));
+    EXPECT_EQ(host.calls("a.dll"), (std::vector<std::string>{"KeyPress window=0 path= value=65"}));
 }
 
 } // namespace
