@@ -3,7 +3,7 @@
  * a journal of what the viewer tells it, in "keep_open.log" beside the DLL.
  *
  * Build (MinGW):  i686-w64-mingw32-gcc -shared -I.. -o keep_open.dll keep_open.c
- * Build (MSVC, x86 prompt):  cl /LD /I.. keep_open.c user32.lib
+ * Build (MSVC, x86 prompt):  cl /LD /I.. keep_open.c
  * Install: copy keep_open.dll into the "Plugins" folder beside korvel.exe.
  */
 #include "korvel_plugin.h"
