@@ -9,6 +9,9 @@ add_library(korvel_win STATIC
     src/debuglog/debuglog.cpp
 )
 target_include_directories(korvel_win PUBLIC src)
+
+# Plug-in host.
+target_sources(korvel_win PRIVATE src/plugins/plugins.cpp src/plugins/plugin_call.cpp)
 target_link_libraries(korvel_win PUBLIC korvel_core)
 
 set(KORVEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
@@ -37,3 +40,11 @@ foreach(n RANGE 9)
     list(APPEND KORVEL_DIST_FONTS ${font_file})
 endforeach()
 add_custom_target(korvel_dist_fonts ALL DEPENDS ${KORVEL_DIST_FONTS})
+
+# The sample plug-in from the kit, only on request (it is not loaded by
+# default): cmake --build build/win --target sample_plugin puts it into
+# dist/Plugins.
+add_library(sample_plugin SHARED EXCLUDE_FROM_ALL sdk/sample/keep_open.c)
+target_include_directories(sample_plugin PRIVATE sdk)
+set_target_properties(sample_plugin PROPERTIES PREFIX "" OUTPUT_NAME keep_open
+    RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)
