@@ -18,8 +18,12 @@ set(KORVEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 
 add_executable(korvel WIN32
     src/main/main.cpp
+    src/main/window.cpp
+    src/main/view.cpp
+    res/korvel.rc
 )
-target_link_libraries(korvel PRIVATE korvel_win)
+target_include_directories(korvel PRIVATE .)
+target_link_libraries(korvel PRIVATE korvel_win comdlg32)
 set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR})
 add_custom_command(TARGET korvel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVEL_DIST_DIR}/Plugins ${KORVEL_DIST_DIR}/fonts
