@@ -273,19 +273,23 @@ class PrintJobs(unittest.TestCase):
         self.assertEqual(log_messages(self.folder), job_records(1, 72, 72))
 
     def test_records_share_one_valid_device_pair_across_dialogs(self):
-        # Page setup picks one printer, the print dialog another; both later
-        # dialogs open with the print dialog's choice, and every job runs.
+        # Whatever dialog chose last is what both dialogs open with next: page
+        # setup after a print shows the printed printer, and a print after
+        # page setup the printer chosen there; every job runs.
         output = self.print_document(
-            [b"x"], "setup:Korvel Test 72:ok", "print:Korvel Test 1200x600:ok", "setup:-:ok",
-            "print:-:cancel", "setup:Korvel Test 600:ok", "print:-:ok", "print:-:ok")
-        self.assertEqual(output.count("print done"), 4)
+            [b"x"], "print:Korvel Test 1200x600:ok", "setup:Korvel Test 72:ok", "print:-:ok",
+            "print:Korvel Test 600:ok", "setup:-:ok", "print:-:cancel",
+            "setup:Korvel Test 1200x600:ok", "print:-:ok")
+        self.assertEqual(output.count("print done"), 5)
         opened = [line for line in output.splitlines() if "opened with" in line]
         self.assertEqual(opened, [
-            "setup opened with Korvel Test 600", "print opened with Korvel Test 72",
-            "print opened with Korvel Test 1200x600", "setup opened with Korvel Test 1200x600",
-            "print opened with Korvel Test 600", "print opened with Korvel Test 600"])
-        self.assertEqual(log_messages(self.folder), job_records(1, 1200, 600)
-                         + job_records(1, 600, 600) + job_records(1, 600, 600))
+            "print opened with Korvel Test 600", "setup opened with Korvel Test 1200x600",
+            "print opened with Korvel Test 72", "print opened with Korvel Test 72",
+            "print opened with Korvel Test 600", "setup opened with Korvel Test 600",
+            "print opened with Korvel Test 1200x600"])
+        self.assertEqual(log_messages(self.folder),
+                         job_records(1, 1200, 600) + job_records(1, 72, 72)
+                         + job_records(1, 600, 600) + job_records(1, 1200, 600))
 
     def test_page_setup_margins_do_not_move_the_text(self):
         lines = [b"Top left corner", b"second line"]
