@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Configures and builds both trees: build/native (clang, sanitizers, fuzzers)
-# and build/win (MinGW-w64, the Windows program and its dist/ folder).
+# Configures and builds build/native (clang, sanitizers, fuzzers) and
+# build/win (MinGW-w64, the Windows program and its dist/ folder).
+#   build.sh [all|native|win]
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
+which=${1:-all}
 
-cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build/native"
+if [ "$which" != win ]; then
+    cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build "$build/native"
+fi
 
-cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
-cmake --build "$build/win"
+if [ "$which" != native ]; then
+    cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
+    cmake --build "$build/win"
+fi

@@ -19,7 +19,7 @@ packages=(
   cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
   clang libclang-rt-14-dev clang-format python3
   # running the Windows program
-  wine wine32:i386 xvfb xauth xdotool x11-utils
+  wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
   # printing tests
   ghostscript
   locales

@@ -1,0 +1,40 @@
+// The document view's rules without any window: which lines are visible,
+// where scrolling may go, which line a click marks, the position text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int VIEW_LINE_HEIGHT = 19;
+constexpr int VIEW_CELL_WIDTH = 8;
+
+// Scroll codes as the scroll bar sends them.
+enum ViewScrollCode : int {
+    VIEW_SB_LINEUP = 0,
+    VIEW_SB_LINEDOWN = 1,
+    VIEW_SB_PAGEUP = 2,
+    VIEW_SB_PAGEDOWN = 3,
+    VIEW_SB_THUMBTRACK = 5,
+    VIEW_SB_TOP = 6,
+    VIEW_SB_BOTTOM = 7,
+};
+
+// Where a scroll request moves the top line, or false when it is refused
+// (requests that would leave 0 ... line_count are refused, never clamped).
+// `page` is the number of whole rows the client area holds; `track` the
+// thumb's position for a thumb drag.
+bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code,
+                        int32_t track, int32_t *new_top);
+
+// Rows that fit wholly into a client area of `height` pixels.
+int32_t view_page_rows(int32_t height);
+
+// The line a mouse press at client row `y` (0 ... 65535) stands for.
+int32_t view_line_at(int32_t top_line, uint16_t y);
+
+// Formats "<top> из <count>" in CP866 into `text`; returns its length.
+int view_position_text(int32_t top_line, int32_t line_count, char *text, size_t size);
+
+// Left edge of the position text of `length` bytes: it ends on the last whole
+// cell of a client area `width` pixels wide.
+int32_t view_position_x(int32_t width, int length);
