@@ -7,10 +7,6 @@
 
 namespace {
 
-// Controls of the platform's Open dialog.
-constexpr int FILE_NAME_BOX = 0x47C;   // cmb13: ComboBoxEx32 > ComboBox > Edit
-constexpr int FILE_TYPE_COMBO = 0x470; // cmb1
-
 const std::string SECOND_FILTER_LABEL =
     "\xD2\xE5\xEA\xF1\xF2\xEE\xE2\xFB\xE5 \xE4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB MS-DOS(*.TXT)";
 
@@ -28,49 +24,40 @@ class Open : public Viewer {
 
     HWND open_dialog_by_ctrl_o() {
         post_ctrl_key(run, 'O');
-        HWND dialog = wait_dialog(run.process.dwProcessId, FILE_TYPE_COMBO);
+        HWND dialog = wait_dialog(run.process.dwProcessId, OPEN_FILE_TYPE_COMBO);
         release_ctrl(run);
         return dialog;
     }
     HWND open_dialog_by_menu() {
         PostMessageA(run.window, WM_COMMAND, 257, 0);
-        return wait_dialog(run.process.dwProcessId, FILE_TYPE_COMBO);
+        return wait_dialog(run.process.dwProcessId, OPEN_FILE_TYPE_COMBO);
     }
-    static HWND file_name_edit(HWND dialog) {
-        HWND box = GetDlgItem(dialog, FILE_NAME_BOX);
-        HWND combo = FindWindowExA(box, nullptr, "ComboBox", nullptr);
-        return FindWindowExA(combo ? combo : box, nullptr, "Edit", nullptr);
+    static std::string file_name_box(HWND dialog) {
+        return window_text(open_dialog_name_edit(dialog));
     }
-    static std::string file_name_box(HWND dialog) { return window_text(file_name_edit(dialog)); }
     static int filter_shown(HWND dialog) {
         DWORD_PTR index = 0;
-        SendMessageTimeoutA(GetDlgItem(dialog, FILE_TYPE_COMBO), CB_GETCURSEL, 0, 0, SMTO_NORMAL,
-                            2000, &index);
+        SendMessageTimeoutA(GetDlgItem(dialog, OPEN_FILE_TYPE_COMBO), CB_GETCURSEL, 0, 0,
+                            SMTO_NORMAL, 2000, &index);
         return static_cast<int>(index);
     }
     // The combo box holds its texts as Unicode; back to the ANSI code page.
     static std::string filter_label(HWND dialog, int index) {
         wchar_t label[128] = {};
-        SendMessageW(GetDlgItem(dialog, FILE_TYPE_COMBO), CB_GETLBTEXT, index,
+        SendMessageW(GetDlgItem(dialog, OPEN_FILE_TYPE_COMBO), CB_GETLBTEXT, index,
                      reinterpret_cast<LPARAM>(label));
         char ansi[256] = {};
         WideCharToMultiByte(CP_ACP, 0, label, -1, ansi, sizeof ansi, nullptr, nullptr);
         return ansi;
     }
     static void pick_filter(HWND dialog, int index) {
-        HWND combo = GetDlgItem(dialog, FILE_TYPE_COMBO);
+        HWND combo = GetDlgItem(dialog, OPEN_FILE_TYPE_COMBO);
         DWORD_PTR ignored;
         SendMessageTimeoutA(combo, CB_SETCURSEL, index, 0, SMTO_NORMAL, 2000, &ignored);
-        SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(FILE_TYPE_COMBO, CBN_SELENDOK),
+        SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(OPEN_FILE_TYPE_COMBO, CBN_SELENDOK),
                             reinterpret_cast<LPARAM>(combo), SMTO_NORMAL, 2000, &ignored);
     }
-    static void confirm(HWND dialog, const std::string &path) {
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(file_name_edit(dialog), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 2000, &ignored);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    }
+    static void confirm(HWND dialog, const std::string &path) { open_dialog_confirm(dialog, path); }
     static void cancel(HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));

@@ -394,6 +394,20 @@ bool wait_gone(HWND window, DWORD timeout_ms) {
     return false;
 }
 
+HWND open_dialog_name_edit(HWND dialog) {
+    HWND box = GetDlgItem(dialog, OPEN_FILE_NAME_BOX);
+    HWND combo = FindWindowExA(box, nullptr, "ComboBox", nullptr);
+    return FindWindowExA(combo ? combo : box, nullptr, "Edit", nullptr);
+}
+
+void open_dialog_confirm(HWND dialog, const std::string &path) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(open_dialog_name_edit(dialog), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 2000, &ignored);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
 std::string window_text(HWND window) {
     char text[2048] = {};
     DWORD_PTR length = 0;

@@ -75,6 +75,14 @@ HWND find_process_window(DWORD pid, const char *class_name, HWND after = nullptr
 HWND wait_dialog(DWORD pid, int with_control = 0, DWORD timeout_ms = 10000);
 bool wait_gone(HWND window, DWORD timeout_ms = 10000);
 
+// The platform's Open dialog: its file-type list (cmb1) and file-name box
+// (cmb13, a ComboBoxEx32 holding a ComboBox holding the Edit).
+constexpr int OPEN_FILE_TYPE_COMBO = 0x470;
+constexpr int OPEN_FILE_NAME_BOX = 0x47C;
+HWND open_dialog_name_edit(HWND dialog);
+// Types `path` into the file-name box and presses OK.
+void open_dialog_confirm(HWND dialog, const std::string &path);
+
 enum class BoxIcon { none, error, warning, information, question };
 struct MessageBoxContent {
     std::string caption;
