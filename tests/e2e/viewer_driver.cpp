@@ -354,6 +354,7 @@ void mouse_drag(HWND window, POINT from_client, POINT to_client) {
     ClientToScreen(window, &to);
     SetForegroundWindow(window);
     SetCursorPos(from.x, from.y);
+    Sleep(100);
     send_mouse(0, from);
     send_mouse(MOUSEEVENTF_LEFTDOWN, from);
     constexpr int STEPS = 8;
