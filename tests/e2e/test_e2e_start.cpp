@@ -204,6 +204,16 @@ TEST_F(Stop, ExitThenCloseRunsTheDestroyHandlingOnce) {
     EXPECT_EQ(destroys().size(), 1u);
 }
 
+TEST_F(Stop, CloseAfterExitsDestroyWasHandledRunsItOnce) {
+    ASSERT_TRUE(viewer_open(run, folder, ""));
+    // What File > Exit posts, handled while the window lives on; the close
+    // that follows reaches the window before the quit message ends the loop.
+    PostMessageA(run.window, WM_DESTROY, 0, 0);
+    PostMessageA(run.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(viewer_wait_exit(run), 0);
+    EXPECT_EQ(destroys().size(), 1u);
+}
+
 TEST_F(Stop, CopyAndHelpDoNothing) {
     std::string path = folder.write("doc.txt", numbered_lines(30));
     ASSERT_TRUE(viewer_open(run, folder, path));
