@@ -14,6 +14,8 @@ status=0
 echo "== native tests"
 (cd "$build/native" && ctest --output-on-failure -j2) || status=1
 echo "== Windows tests under Wine"
+# Prepare the virtual display, the Wine prefix and the wineserver once, up front.
+(. "$root/scripts/wine-env.sh" "$build/win")
 (cd "$build/win" && ctest --output-on-failure -j2) || status=1
 
 bash "$root/scripts/wine-stop.sh" "$build/win"

@@ -12,21 +12,63 @@ namespace {
 
 constexpr size_t READ_BLOCK_SIZE = 256 * 1024;
 
-LinesAllocator node_allocator = nullptr;
+LinesAllocator slab_allocator = nullptr;
 
-void *allocate_node(size_t size) { return node_allocator ? node_allocator(size) : std::malloc(size); }
+void *allocate_slab(size_t size) {
+    return slab_allocator ? slab_allocator(size) : std::malloc(size);
+}
 
-// Where the next node goes: the list head, or the last node's `next`.
-struct Appender {
-    LineNode **tail_link;
+// Lines are packed into slabs: one heap block holds many nodes with their
+// texts, so loading costs one allocation per LINES_SLAB_SIZE bytes, not two
+// per line. Slabs are chained in load order; the document's first node
+// always lies first in the first slab, which is how lines_free finds them.
+struct Slab {
+    Slab *next;
+    size_t used;
+    size_t capacity;
 };
 
-// A node and its text share one heap block: the text follows the node.
+constexpr size_t SLAB_HEADER =
+    (sizeof(Slab) + alignof(LineNode) - 1) / alignof(LineNode) * alignof(LineNode);
+
+Slab *slab_of_first_node(LineNode *node) {
+    return reinterpret_cast<Slab *>(reinterpret_cast<char *>(node) - SLAB_HEADER);
+}
+
+struct Appender {
+    LineNode **tail_link; // the list head, or the last node's `next`
+    Slab *slab;           // the slab being filled
+};
+
+size_t node_size(size_t text_length) {
+    size_t size = sizeof(LineNode) + text_length + 1;
+    return (size + alignof(LineNode) - 1) / alignof(LineNode) * alignof(LineNode);
+}
+
+// Room for one node of `size` bytes, in the current slab or a new one.
+void *reserve_node(Appender *appender, size_t size) {
+    Slab *slab = appender->slab;
+    if (!slab || slab->capacity - slab->used < size) {
+        size_t capacity =
+            size > LINES_SLAB_SIZE - SLAB_HEADER ? size : LINES_SLAB_SIZE - SLAB_HEADER;
+        auto *fresh = static_cast<Slab *>(allocate_slab(SLAB_HEADER + capacity));
+        if (!fresh)
+            return nullptr;
+        *fresh = Slab{nullptr, 0, capacity};
+        if (slab)
+            slab->next = fresh;
+        appender->slab = slab = fresh;
+    }
+    void *room = reinterpret_cast<char *>(slab) + SLAB_HEADER + slab->used;
+    slab->used += size;
+    return room;
+}
+
 bool append_line(void *context, std::string_view line) {
     auto *appender = static_cast<Appender *>(context);
-    if (line.size() > static_cast<size_t>(-1) - sizeof(LineNode) - 1)
+    if (line.size() > static_cast<size_t>(-1) / 2)
         return false;
-    auto *node = static_cast<LineNode *>(allocate_node(sizeof(LineNode) + line.size() + 1));
+    auto *node = static_cast<LineNode *>(reserve_node(appender, node_size(line.size())));
     if (!node)
         return false;
     node->text = reinterpret_cast<char *>(node + 1);
@@ -56,8 +98,8 @@ bool read_lines(LineFile *file, Appender *appender) {
                 break;
             }
             // The data ends at the end of the file or at a Ctrl+Z.
-            if (got == 0 || !text_stream_feed(&stream, block, static_cast<size_t>(got),
-                                              append_line, appender)) {
+            if (got == 0 || !text_stream_feed(&stream, block, static_cast<size_t>(got), append_line,
+                                              appender)) {
                 whole = text_stream_finish(&stream, append_line, appender);
                 break;
             }
@@ -72,18 +114,21 @@ bool read_lines(LineFile *file, Appender *appender) {
 
 } // namespace
 
-void lines_set_allocator(LinesAllocator allocator) { node_allocator = allocator; }
+void lines_set_allocator(LinesAllocator allocator) {
+    slab_allocator = allocator;
+}
 
-LineList lines_new() { return nullptr; }
+LineList lines_new() {
+    return nullptr;
+}
 
 int lines_load(LineList *list, const char *path) {
     LineFile *file = line_file_open(path);
     if (!file)
         return LINES_LOAD_FAILED;
-    // Append after whatever the list holds, so a misuse never loses lines.
-    Appender appender{list};
-    while (*appender.tail_link)
-        appender.tail_link = &(*appender.tail_link)->next;
+    // The list must be empty: its slabs start with the first line.
+    lines_free(list);
+    Appender appender{list, nullptr};
     bool whole = read_lines(file, &appender);
     line_file_close(file);
     return whole ? LINES_LOAD_OK : LINES_LOAD_PARTIAL;
@@ -97,8 +142,13 @@ int lines_count(const LineList *list) {
 }
 
 void lines_free(LineList *list) {
-    while (LineNode *node = *list) {
-        *list = node->next;
-        std::free(node);
+    if (!*list)
+        return;
+    Slab *slab = slab_of_first_node(*list);
+    *list = nullptr;
+    while (slab) {
+        Slab *next = slab->next;
+        std::free(slab);
+        slab = next;
     }
 }

@@ -18,8 +18,8 @@ using LineList = LineNode *;
 
 // Results of lines_load.
 constexpr int LINES_LOAD_OK = 0;
-constexpr int LINES_LOAD_FAILED = -1;   // the file could not be opened
-constexpr int LINES_LOAD_PARTIAL = 1;   // opened, but memory or a read error cut it short
+constexpr int LINES_LOAD_FAILED = -1; // the file could not be opened
+constexpr int LINES_LOAD_PARTIAL = 1; // opened, but memory or a read error cut it short
 
 LineList lines_new();
 // Loads the file at `path` into `list`, which must be empty. Returns

@@ -5,5 +5,9 @@
 
 using LinesAllocator = void *(*)(size_t size);
 
-// Replaces the allocator of line nodes; null restores malloc.
+// Lines are stored in heap blocks of this size; a longer line gets a block of
+// its own.
+constexpr size_t LINES_SLAB_SIZE = 1024 * 1024;
+
+// Replaces the allocator of the loader's blocks; null restores malloc.
 void lines_set_allocator(LinesAllocator allocator);

@@ -49,9 +49,9 @@ bool text_stream_feed(TextStream *stream, const char *bytes, size_t count, TextS
             accepted = deliver(stream, std::string_view(start, feed - start), sink, context);
         } else {
             stream->partial.insert(stream->partial.end(), start, feed);
-            accepted = deliver(stream,
-                               std::string_view(stream->partial.data(), stream->partial.size()),
-                               sink, context);
+            accepted =
+                deliver(stream, std::string_view(stream->partial.data(), stream->partial.size()),
+                        sink, context);
             stream->partial.clear();
         }
         if (!accepted)

@@ -49,8 +49,16 @@ TEST(LinesLoad, KeepsEveryLineByTheTextStreamRule) {
     EXPECT_EQ(load_bytes("abc\r\n\r\ndef\r\n").lines, (Lines{"abc", "", "def"}));
     EXPECT_EQ(load_bytes("abc\n\ndef\n").lines, (Lines{"abc", "", "def"}));
     EXPECT_EQ(load_bytes("a\rb\r\n").lines, Lines{"a\rb"});
-    EXPECT_EQ(load_bytes("abc\r\nde\x1A" "fg\r\n").lines, (Lines{"abc", "de"}));
-    EXPECT_EQ(load_bytes("\xFF\xE8" "ctl\r\n\xFF\xFF" "x\r\n").lines, Lines{"\xFF\xFF" "x"});
+    EXPECT_EQ(load_bytes("abc\r\nde\x1A"
+                         "fg\r\n")
+                  .lines,
+              (Lines{"abc", "de"}));
+    EXPECT_EQ(load_bytes("\xFF\xE8"
+                         "ctl\r\n\xFF\xFF"
+                         "x\r\n")
+                  .lines,
+              Lines{"\xFF\xFF"
+                    "x"});
     Loaded counted = load_bytes("1\r\n2\r\n3\r\n");
     EXPECT_EQ(counted.count, 3);
     EXPECT_EQ(counted.result, LINES_LOAD_OK);
@@ -111,15 +119,39 @@ void *failing_allocator(size_t size) {
 
 TEST(LinesLoad, OutOfMemoryKeepsTheLinesReadSoFar) {
     TempDir dir;
-    std::string path = dir.write("doc.txt", "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\n");
+    // Each line is larger than a block, so each needs an allocation of its own.
+    Lines five;
+    std::string bytes;
+    for (char letter : std::string("abcde")) {
+        five.emplace_back(LINES_SLAB_SIZE, letter);
+        bytes += five.back() + "\r\n";
+    }
+    std::string path = dir.write("doc.txt", bytes);
     LineList list = lines_new();
     allocations_left = 3;
     lines_set_allocator(failing_allocator);
     int result = lines_load(&list, path.c_str());
     lines_set_allocator(nullptr);
     EXPECT_EQ(result, LINES_LOAD_PARTIAL);
-    EXPECT_EQ(texts(list), (Lines{"l1", "l2", "l3"}));
+    EXPECT_EQ(texts(list), Lines(five.begin(), five.begin() + 3));
     EXPECT_EQ(lines_count(&list), 3);
+    lines_free(&list);
+
+    // Short lines share blocks: the first failure keeps every line before it.
+    std::string many;
+    for (int i = 0; i < 60000; ++i)
+        many += "line " + std::to_string(i) + "\r\n";
+    path = dir.write("many.txt", many);
+    allocations_left = 1;
+    lines_set_allocator(failing_allocator);
+    result = lines_load(&list, path.c_str());
+    lines_set_allocator(nullptr);
+    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    Lines kept = texts(list);
+    ASSERT_GT(kept.size(), 1000u);
+    ASSERT_LT(kept.size(), 60000u);
+    for (size_t i = 0; i < kept.size(); ++i)
+        ASSERT_EQ(kept[i], "line " + std::to_string(i));
     lines_free(&list);
 }
 

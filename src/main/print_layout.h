@@ -1,0 +1,41 @@
+// Page arithmetic of a print job, free of any Windows call: the logical
+// 96-dpi page made from the printer's printable area, how many document
+// lines a page holds, and where the footer texts go.
+#pragma once
+
+#include <cstddef>
+
+constexpr int PRINT_LOGICAL_DPI = 96;
+// Printers reporting less than this (a failed query gives 0) are taken as
+// PRINT_FALLBACK_DPI, so the page size never divides by zero.
+constexpr int PRINT_MIN_DPI = 100;
+constexpr int PRINT_FALLBACK_DPI = 300;
+constexpr int PRINT_CELL_WIDTH = 8;
+constexpr int PRINT_LINE_HEIGHT = 19;
+// Room for "%d из %d" with two full 32-bit numbers and the terminator.
+constexpr size_t PRINT_PAGE_TEXT_SIZE = 32;
+
+struct PrintGeometry {
+    int dpi_x; // resolution used for the page, never below PRINT_MIN_DPI
+    int dpi_y;
+    int device_width; // printable area in printer pixels (HORZRES, VERTRES)
+    int device_height;
+    int page_width; // the logical page in 96-dpi pixels
+    int page_height;
+};
+
+int print_effective_dpi(int reported_dpi);
+// The page for a printer reporting these resolutions and printable area.
+PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_width,
+                             int device_height);
+// Document lines on one page: rows of 19 pixels whose top y satisfies
+// y + 19 < page height. A page of 19 pixels or less holds none.
+int print_lines_per_page(int page_height);
+// Pages needed for `line_count` lines; 0 for an empty document, and 0 when
+// the page is too small to hold a line (the job then prints no page).
+int print_page_count(int line_count, int page_height);
+// Writes "<page> из <total>" with the two Cyrillic letters in CP866 into
+// `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes.
+size_t print_page_text(char *text, int page, int total);
+// Left edge of a footer text of `length` bytes that ends at the page's right edge.
+int print_right_aligned_x(int page_width, size_t length);

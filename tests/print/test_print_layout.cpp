@@ -1,0 +1,99 @@
+// Page arithmetic of print jobs: the logical page for real printer shapes,
+// the low-resolution fallback, pagination (including pages too small for a
+// line) and the right-aligned page footer.
+#include "main/print_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+TEST(PrintGeometry, PageOfCommonPrinters) {
+    PrintGeometry a4 = print_geometry(600, 600, 4800, 6600);
+    EXPECT_EQ(a4.page_width, 768);
+    EXPECT_EQ(a4.page_height, 1056);
+    EXPECT_EQ(a4.dpi_x, 600);
+    EXPECT_EQ(a4.device_width, 4800);
+    EXPECT_EQ(a4.device_height, 6600);
+
+    // Different resolutions per axis: each axis uses its own.
+    PrintGeometry mixed = print_geometry(1200, 600, 9600, 6600);
+    EXPECT_EQ(mixed.page_width, 768);
+    EXPECT_EQ(mixed.page_height, 1056);
+    // The division truncates after the product: 4961 * 96 / 600 = 793.76.
+    EXPECT_EQ(print_geometry(600, 600, 4961, 7016).page_width, 793);
+    EXPECT_EQ(print_geometry(600, 600, 4961, 7016).page_height, 1122);
+}
+
+TEST(PrintGeometry, ResolutionsBelow100BecomeThreeHundredEachOnItsOwn) {
+    EXPECT_EQ(print_effective_dpi(72), 300);
+    EXPECT_EQ(print_effective_dpi(0), 300);
+    EXPECT_EQ(print_effective_dpi(-5), 300);
+    EXPECT_EQ(print_effective_dpi(99), 300);
+    EXPECT_EQ(print_effective_dpi(100), 100);
+    EXPECT_EQ(print_effective_dpi(1200), 1200);
+
+    PrintGeometry low = print_geometry(72, 600, 595, 6600);
+    EXPECT_EQ(low.dpi_x, 300);
+    EXPECT_EQ(low.dpi_y, 600);
+    EXPECT_EQ(low.page_width, 595 * 96 / 300);
+    EXPECT_EQ(low.page_height, 1056);
+}
+
+TEST(PrintGeometry, FailedOrHugeQueriesStaySane) {
+    PrintGeometry failed = print_geometry(0, 0, 0, 0);
+    EXPECT_EQ(failed.page_width, 0);
+    EXPECT_EQ(failed.page_height, 0);
+    EXPECT_EQ(print_geometry(600, 600, -10, -10).page_height, 0);
+    // A product that does not fit 32 bits must not wrap to a negative page.
+    PrintGeometry huge = print_geometry(100, 100, INT_MAX, INT_MAX);
+    EXPECT_GT(huge.page_width, 0);
+    EXPECT_GT(huge.page_height, 0);
+}
+
+TEST(PrintPagination, LinesPerPageFollowTheRowRule) {
+    EXPECT_EQ(print_lines_per_page(1056), 55); // the 55th row ends at 1044 < 1056
+    EXPECT_EQ(print_lines_per_page(1046), 55); // 1026 + 19 < 1046
+    EXPECT_EQ(print_lines_per_page(1045), 54); // 1026 + 19 is not < 1045
+    EXPECT_EQ(print_lines_per_page(38), 1);    // 19 + 19 < 38 is false
+    EXPECT_EQ(print_lines_per_page(39), 2);
+    EXPECT_EQ(print_lines_per_page(20), 1);
+    // Too small for any line: 19 pixels or less.
+    EXPECT_EQ(print_lines_per_page(19), 0);
+    EXPECT_EQ(print_lines_per_page(1), 0);
+    EXPECT_EQ(print_lines_per_page(0), 0);
+    EXPECT_EQ(print_lines_per_page(-3), 0);
+}
+
+TEST(PrintPagination, PageCounts) {
+    EXPECT_EQ(print_page_count(120, 1056), 3); // 55 + 55 + 10
+    EXPECT_EQ(print_page_count(110, 1056), 2);
+    EXPECT_EQ(print_page_count(111, 1056), 3);
+    EXPECT_EQ(print_page_count(1, 1056), 1);
+    EXPECT_EQ(print_page_count(0, 1056), 0);
+    EXPECT_EQ(print_page_count(1000, 1056), 19);
+    // A page too small ends the job without a page instead of looping.
+    EXPECT_EQ(print_page_count(5, 19), 0);
+    EXPECT_EQ(print_page_count(5, 0), 0);
+    EXPECT_EQ(print_page_count(5, 20), 5);
+    EXPECT_EQ(print_page_count(INT_MAX, 20), INT_MAX);
+}
+
+TEST(PrintFooter, PageNumberTextIsCp866AndEndsAtTheRightEdge) {
+    char text[PRINT_PAGE_TEXT_SIZE];
+    size_t length = print_page_text(text, 2, 3);
+    EXPECT_EQ(std::string(text, length), "2 \xA8\xA7 3");
+    EXPECT_EQ(length, 6u);
+    EXPECT_EQ(print_right_aligned_x(768, length), 768 - 48);
+
+    length = print_page_text(text, 10, 19);
+    EXPECT_EQ(std::string(text, length), "10 \xA8\xA7 19");
+    EXPECT_EQ(length, 8u);
+    EXPECT_EQ(print_right_aligned_x(768, length), 768 - 64);
+
+    // The widest numbers still fit the buffer whole.
+    length = print_page_text(text, INT_MIN, INT_MIN);
+    EXPECT_EQ(std::string(text, length), "-2147483648 \xA8\xA7 -2147483648");
+    // A narrow page puts the text left of the page; no wrap-around.
+    EXPECT_EQ(print_right_aligned_x(10, 6), -38);
+}
