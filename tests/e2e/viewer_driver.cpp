@@ -194,7 +194,7 @@ void folder_prepare(const TempDir &folder, std::initializer_list<const char *> p
     fs::create_directory(folder.file("fonts"));
     for (int n = 0; n < 10; ++n) {
         std::string name = "vga" + std::to_string(n) + ".sfn";
-        fs::copy_file(std::string(KORVEL_E2E_FONTS "/") + name, folder.path / "fonts" / name);
+        fs::copy_file(std::string(KORVEL_E2E_DIST "/fonts/") + name, folder.path / "fonts" / name);
     }
     fs::create_directory(folder.file("Plugins"));
     for (const char *plugin : plugins)

@@ -24,8 +24,9 @@ constexpr int E2E_LINE_HEIGHT = 19;
 
 // ---- The viewer's folder and process ----
 
-// korvel.exe, fonts\vga0.sfn ... vga9.sfn and Plugins\ with copies of the
-// named test plug-ins (file names as built, e.g. "rec_all.dll").
+// korvel.exe and fonts\vga0.sfn ... vga9.sfn as dist/ ships them, and
+// Plugins\ with copies of the named test plug-ins (e.g. "rec_all.dll").
+// The pixels are checked against the fonts of the source tree.
 void folder_prepare(const TempDir &folder, std::initializer_list<const char *> plugins);
 std::string folder_exe(const TempDir &folder);
 
