@@ -115,6 +115,31 @@ TEST_F(Open, KeepsTopLineAndMarkAndTheDialogRemembersPathAndFilter) {
         count_of(log_messages(run.folder), "plugins.c: 88  sending to all plugins command 21."), 1);
 }
 
+TEST_F(Open, AShorterDocumentShowsNothingUntilScrolledBack) {
+    std::string longer = folder.write("longer.txt", numbered_lines(400, "Long "));
+    std::string shorter = folder.write("shorter.txt", numbered_lines(50, "Short "));
+    ASSERT_TRUE(viewer_open(run, folder, longer));
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, 5);
+    post_mouse(run.window, WM_LBUTTONUP, 30, 19 + 5);
+    press(VK_END);
+    HWND dialog = open_dialog_by_menu();
+    ASSERT_NE(dialog, nullptr);
+    confirm(dialog, shorter);
+    ASSERT_TRUE(wait_gone(dialog));
+    ASSERT_TRUE(viewer_sync(run));
+    Picture shown = picture();
+    EXPECT_EQ(indicator_text(shown), indicator(400, 50));
+    for (int row = 0; row < page_rows() - 1; ++row)
+        EXPECT_EQ(row_text(shown, row, 0, 72), "") << row;
+    // Back at the top the new document shows, with the kept mark 0 ... 1.
+    press(VK_HOME);
+    shown = picture();
+    EXPECT_EQ(indicator_text(shown), indicator(0, 50));
+    EXPECT_EQ(row_text(shown, 0, 0, 72), "Short 0");
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(row_banded(shown, row), row <= 1) << row;
+}
+
 TEST_F(Open, CancelBeforeAnyDocumentChangesNothing) {
     ASSERT_TRUE(viewer_open(run, folder, ""));
     Picture before = picture();
