@@ -3,10 +3,9 @@
 arrow keys, Ctrl+O through the accelerator table and its dialog, and Alt+F4
 through the system-key handling to the end of the program.
 
-    real_x_input.py <build dir> <fonts dir>
+    real_x_input.py <source dir> <build dir> <fonts dir>
 
-The build dir holds wine-run, dist/ and tests/plugins/; wine-run starts the
-virtual X server and names its display in wine/display.
+The build dir holds wine-run, dist/ and tests/plugins/.
 """
 import os
 import shutil
@@ -50,15 +49,13 @@ def wait_for(condition, what):
     raise AssertionError("timed out waiting for " + what)
 
 
-def use_viewers_display(build):
-    if os.environ.get("KORVEL_REAL_DISPLAY"):
-        os.environ["DISPLAY"] = os.environ["KORVEL_REAL_DISPLAY"]
-        return
-    display_file = os.path.join(build, "wine", "display")
-    wait_for(lambda: os.path.exists(display_file) and open(display_file).read().strip(),
-             "the virtual X server")
-    with open(display_file) as f:
-        os.environ["DISPLAY"] = ":" + f.read().strip()
+def viewers_display(source, build):
+    """Brings up the build's virtual X server (or the real display) the way
+    wine-run does, and names it."""
+    script = os.path.join(source, "scripts", "wine-env.sh")
+    return subprocess.run(["bash", "-c", '. "$0" "$1" && echo "$DISPLAY"', script, build],
+                          check=True, capture_output=True, text=True,
+                          timeout=120).stdout.strip()
 
 
 def check(condition, message):
@@ -67,7 +64,8 @@ def check(condition, message):
 
 
 def main():
-    build, fonts = sys.argv[1:3]
+    source, build, fonts = sys.argv[1:4]
+    os.environ["DISPLAY"] = viewers_display(source, build)
     wine_run = os.path.join(build, "wine-run")
     dist = os.path.join(build, "dist")
     plugins = os.path.join(build, "tests", "plugins")
@@ -86,13 +84,12 @@ def main():
         viewer = subprocess.Popen([wine_run, windows_path(os.path.join(folder, "korvel.exe")),
                                    doc_win], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            use_viewers_display(build)
             window = xdotool("search", "--sync", "--name", "^Korvel Viewer").split()[0]
             wait_for(lambda: any(c.startswith("Create ") for c in calls(folder)), "Create")
             xdotool("windowfocus", "--sync", window)
 
             # Navigation keys scroll; the arrows left and right reach KeyPress.
-            xdotool("key", "--window", window, "End", "Home", "Next", "Prior", "Down", "Up",
+            xdotool("key", "End", "Home", "Next", "Prior", "Down", "Up",
                     "Left", "Right")
             wait_for(lambda: 39 in keypress_values(folder), "KeyPress of Right")
             check(keypress_values(folder) == [37, 39],
