@@ -11,10 +11,11 @@ build="$root/build/win"
 wine "$build/tests/bin/printer_rig.exe" "Z:${root//\//\\}\\tests\\print" >/dev/null
 work="$WINEPREFIX/drive_c/docs"
 rm -rf "$work" && mkdir -p "$work/fonts"
-cp "$build/tests/bin/print_host.exe" "$work/"
+cp "$build/tests/bin/print_host.exe" "$work/viewer.exe"
 cp "$root"/fonts/vga?.sfn "$work/fonts/"
 cp "$root/samples/guide.txt" "$work/"
-wine 'C:\docs\print_host.exe' 'C:\docs\guide.txt' "$work/job.ps" 'print:Korvel Test 600:ok' >/dev/null
+wine "$build/tests/bin/print_driver.exe" 'C:\docs\viewer.exe' 'C:\docs\guide.txt' "$work/job.ps" \
+    'print:Korvel Test 600:ok' >/dev/null
 mkdir -p "$root/docs"
 gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pnggray -r96 -dFirstPage=1 -dLastPage=1 \
     -sOutputFile="$root/docs/print-page.png" "$work/job.ps"
