@@ -9,6 +9,9 @@ add_library(korvel_win STATIC
     src/debuglog/debuglog.cpp
 )
 target_include_directories(korvel_win PUBLIC src)
+
+# Plug-in host.
+target_sources(korvel_win PRIVATE src/plugins/plugins.cpp src/plugins/plugin_call.cpp)
 target_link_libraries(korvel_win PUBLIC korvel_core)
 
 # Printing and page setup.
@@ -25,8 +28,12 @@ set(KORVEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 
 add_executable(korvel WIN32
     src/main/main.cpp
+    src/main/window.cpp
+    src/main/view.cpp
+    res/korvel.rc
 )
-target_link_libraries(korvel PRIVATE korvel_win)
+target_include_directories(korvel PRIVATE .)
+target_link_libraries(korvel PRIVATE korvel_win comdlg32)
 set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR})
 add_custom_command(TARGET korvel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVEL_DIST_DIR}/Plugins ${KORVEL_DIST_DIR}/fonts
@@ -34,3 +41,24 @@ add_custom_command(TARGET korvel POST_BUILD
 
 add_executable(wine_idle WIN32 scripts/wine_idle.c)
 set_target_properties(wine_idle PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine)
+
+# Screen fonts and the line renderer; the ten font files go to dist/fonts.
+target_sources(korvel_win PRIVATE src/fonts/fonts.cpp src/fonts/draw_text_line.cpp)
+set(KORVEL_DIST_FONTS)
+foreach(n RANGE 9)
+    set(font_file ${KORVEL_DIST_DIR}/fonts/vga${n}.sfn)
+    add_custom_command(OUTPUT ${font_file}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVEL_DIST_DIR}/fonts
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn ${font_file}
+        DEPENDS ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn)
+    list(APPEND KORVEL_DIST_FONTS ${font_file})
+endforeach()
+add_custom_target(korvel_dist_fonts ALL DEPENDS ${KORVEL_DIST_FONTS})
+
+# The sample plug-in from the kit, only on request (it is not loaded by
+# default): cmake --build build/win --target sample_plugin puts it into
+# dist/Plugins.
+add_library(sample_plugin SHARED EXCLUDE_FROM_ALL sdk/sample/keep_open.c)
+target_include_directories(sample_plugin PRIVATE sdk)
+set_target_properties(sample_plugin PROPERTIES PREFIX "" OUTPUT_NAME keep_open
+    RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)

@@ -1,5 +1,7 @@
 #include "debuglog.h"
 
+#include "debuglog/module_path.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -9,8 +11,7 @@ namespace {
 
 constexpr int FORMAT_LIMIT = 1024; // wsprintfA and wvsprintfA write at most this, NUL included
 constexpr int RECORD_SIZE = 4096;
-constexpr DWORD PATH_SIZE = 1024;  // larger than MAX_PATH: a cut path is refused, never used
-constexpr char LOG_NAME[] = "\\debug.log";
+constexpr DWORD PATH_SIZE = 1024; // larger than MAX_PATH: a cut path is refused, never used
 
 // Records from several processes are serialised by an exclusive lock on one
 // byte far beyond any real end of file; only its holder looks for the end
@@ -19,20 +20,14 @@ constexpr DWORD APPEND_GUARD_OFFSET_HIGH = 0x7FFFFFFF;
 constexpr DWORD APPEND_GUARD_OFFSET_LOW = 0xFFFFFFFF;
 constexpr int APPEND_GUARD_TRIES = 2000; // about two seconds of waiting at most
 
-// The log's path: the executable's directory and "\debug.log". False when
-// the path does not fit, so a record never goes to another file.
+// The log's path beside the executable; false when it does not fit, so a
+// record never goes to another file.
 bool log_path(char *path, DWORD size) {
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), path, size);
-    if (length == 0 || length >= size)
+    char module[PATH_SIZE];
+    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), module, PATH_SIZE);
+    if (length == 0 || length >= PATH_SIZE)
         return false;
-    char *last_backslash = std::strrchr(path, '\\');
-    if (last_backslash)
-        *last_backslash = '\0';
-    size_t directory_length = std::strlen(path);
-    if (directory_length + sizeof(LOG_NAME) > size)
-        return false;
-    std::memcpy(path + directory_length, LOG_NAME, sizeof(LOG_NAME));
-    return true;
+    return path_beside_module(module, "debug.log", path, size);
 }
 
 bool lock_append_guard(HANDLE file, OVERLAPPED *guard) {

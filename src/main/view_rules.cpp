@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code,
-                        int32_t track, int32_t *new_top) {
+bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code, int32_t track,
+                        int32_t *new_top) {
     int64_t top = top_line;
     int64_t target;
     switch (code) {
@@ -47,7 +47,9 @@ bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int 
     return true;
 }
 
-int32_t view_page_rows(int32_t height) { return height / VIEW_LINE_HEIGHT; }
+int32_t view_page_rows(int32_t height) {
+    return height / VIEW_LINE_HEIGHT;
+}
 
 int32_t view_line_at(int32_t top_line, uint16_t y) {
     return static_cast<int32_t>(static_cast<int64_t>(top_line) + (y + 1) / VIEW_LINE_HEIGHT);

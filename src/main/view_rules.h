@@ -23,8 +23,8 @@ enum ViewScrollCode : int {
 // (requests that would leave 0 ... line_count are refused, never clamped).
 // `page` is the number of whole rows the client area holds; `track` the
 // thumb's position for a thumb drag.
-bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code,
-                        int32_t track, int32_t *new_top);
+bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code, int32_t track,
+                        int32_t *new_top);
 
 // Rows that fit wholly into a client area of `height` pixels.
 int32_t view_page_rows(int32_t height);

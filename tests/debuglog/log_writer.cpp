@@ -11,7 +11,7 @@
 #include <string>
 
 int main(int argc, char **argv) {
-    if (argc < 3)
+    if (argc < 2)
         return 2;
     std::string mode = argv[1];
     if (mode == "records" && argc == 4) {
@@ -20,10 +20,10 @@ int main(int argc, char **argv) {
             std::string padding(static_cast<size_t>(i % 97), '.');
             debug_print("%s record %d%s", argv[3], i, padding.c_str());
         }
-    } else if (mode == "long") {
+    } else if (mode == "long" && argc == 3) {
         std::string text(static_cast<size_t>(std::atoi(argv[2])), 'x');
         debug_print("%s", text.c_str());
-    } else if (mode == "text") {
+    } else if (mode == "text" && argc == 3) {
         std::string text = argv[2];
         for (size_t at; (at = text.find("\\n")) != std::string::npos;)
             text.replace(at, 2, "\n");

@@ -161,9 +161,9 @@ TEST(DebugLog, UnwritableLogIsSilentlySkipped) {
     EXPECT_EQ(read_file(held.log()), "");
 
     // A reader that shares read and write does not stop the log.
-    HANDLE reader = CreateFileA(held.log().c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE reader =
+        CreateFileA(held.log().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(run_writer(held.writer, "text kept"), 0u);
     CloseHandle(reader);

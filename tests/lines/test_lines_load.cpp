@@ -49,8 +49,16 @@ TEST(LinesLoad, KeepsEveryLineByTheTextStreamRule) {
     EXPECT_EQ(load_bytes("abc\r\n\r\ndef\r\n").lines, (Lines{"abc", "", "def"}));
     EXPECT_EQ(load_bytes("abc\n\ndef\n").lines, (Lines{"abc", "", "def"}));
     EXPECT_EQ(load_bytes("a\rb\r\n").lines, Lines{"a\rb"});
-    EXPECT_EQ(load_bytes("abc\r\nde\x1A" "fg\r\n").lines, (Lines{"abc", "de"}));
-    EXPECT_EQ(load_bytes("\xFF\xE8" "ctl\r\n\xFF\xFF" "x\r\n").lines, Lines{"\xFF\xFF" "x"});
+    EXPECT_EQ(load_bytes("abc\r\nde\x1A"
+                         "fg\r\n")
+                  .lines,
+              (Lines{"abc", "de"}));
+    EXPECT_EQ(load_bytes("\xFF\xE8"
+                         "ctl\r\n\xFF\xFF"
+                         "x\r\n")
+                  .lines,
+              Lines{"\xFF\xFF"
+                    "x"});
     Loaded counted = load_bytes("1\r\n2\r\n3\r\n");
     EXPECT_EQ(counted.count, 3);
     EXPECT_EQ(counted.result, LINES_LOAD_OK);

@@ -27,9 +27,9 @@ TEST(LinesSharing, OnlyAHolderWithoutReadSharingStopsTheLoad) {
     std::string path = dir.write("doc.krv", "one\r\ntwo\r\n");
     EXPECT_EQ(load_while_held(path, GENERIC_READ, 0), LINES_LOAD_FAILED);
     EXPECT_EQ(load_while_held(path, GENERIC_WRITE, FILE_SHARE_WRITE), LINES_LOAD_FAILED);
-    EXPECT_EQ(load_while_held(path, GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE),
-              LINES_LOAD_OK);
+    EXPECT_EQ(
+        load_while_held(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE),
+        LINES_LOAD_OK);
     // A writer that shares reading only: the viewer must not ask to deny writing.
     EXPECT_EQ(load_while_held(path, GENERIC_WRITE, FILE_SHARE_READ), LINES_LOAD_OK);
 }

@@ -47,16 +47,25 @@ TEST(TextStream, CarriageReturnsNotBeforeLineFeedStay) {
 }
 
 TEST(TextStream, CtrlZEndsTheData) {
-    EXPECT_EQ(split("abc\r\nde\x1A" "fg\r\n"), (Lines{"abc", "de"}));
-    EXPECT_EQ(split("abc\r\n\x1A" "def\r\n"), Lines{"abc"});
-    EXPECT_EQ(split("\x1A" "abc\r\n"), Lines{});
+    EXPECT_EQ(split("abc\r\nde\x1A"
+                    "fg\r\n"),
+              (Lines{"abc", "de"}));
+    EXPECT_EQ(split("abc\r\n\x1A"
+                    "def\r\n"),
+              Lines{"abc"});
+    EXPECT_EQ(split("\x1A"
+                    "abc\r\n"),
+              Lines{});
     EXPECT_EQ(split("abc\r\x1A"), Lines{"abc\r"});
 }
 
 TEST(TextStream, ControlLinesAreDropped) {
     const std::string control = "\xFF\xE8 settings\r\n";
     EXPECT_EQ(split(control + "text\r\n" + control), Lines{"text"});
-    EXPECT_EQ(split("\xFF\x41" "kept\r\n"), Lines{"\xFF\x41" "kept"});
+    EXPECT_EQ(split("\xFF\x41"
+                    "kept\r\n"),
+              Lines{"\xFF\x41"
+                    "kept"});
     EXPECT_EQ(split("a\xFF\xE8\r\n"), Lines{"a\xFF\xE8"});
     EXPECT_EQ(split("\xFF\xE8"), Lines{});
     EXPECT_EQ(split("\xFF\r\n"), Lines{"\xFF"});
@@ -74,7 +83,8 @@ TEST(TextStream, BlockBoundariesDoNotMatter) {
     const std::vector<std::string> inputs = {
         "abc\r\ndef\r\n\r\nghi",
         "\xFF\xE8\r\n\xFF\x33x\r\nline\rwith cr\r\r\n",
-        std::string("nul\0byte\r\n", 10) + "tail\x1A" "after\r\n",
+        std::string("nul\0byte\r\n", 10) + "tail\x1A"
+                                           "after\r\n",
         "\r\n\r\n\r\r\r\n\n",
         std::string(700, 'z') + "\r\n" + std::string(300, 'w'),
     };

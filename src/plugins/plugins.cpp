@@ -1,0 +1,120 @@
+#include "plugins.h"
+
+#include "debuglog/debuglog.h"
+#include "plugins/plugin_call.h"
+#include "plugins/plugin_paths.h"
+
+#include <new>
+
+namespace {
+
+// The record texts and their line numbers are part of the log's format that
+// readers of debug.log rely on; they do not follow this file's layout.
+constexpr char LOG_TAG[] = "plugins.c";
+constexpr int LINE_FIND = 40;
+constexpr int LINE_LOADING = 52;
+constexpr int LINE_SENDING = 88;
+constexpr int LINE_KEYPRESS_ANSWER = 112;
+constexpr int LINE_SYSKEYPRESS_ANSWER = 123;
+
+// Paths are held in buffers far larger than any ANSI path the system hands
+// out; anything that would not fit is refused rather than cut, since a cut
+// path could load another file than the one found.
+constexpr DWORD PATH_SIZE = 1024;
+
+PluginNode *plugin_head = nullptr;
+PluginNode *plugin_tail = nullptr;
+
+// The executable's directory; false when its name does not fit.
+bool exe_directory(char *directory) {
+    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), directory, PATH_SIZE);
+    if (length == 0 || length >= PATH_SIZE)
+        return false;
+    directory[length] = '\0';
+    plugins_cut_at_last_backslash(directory);
+    return true;
+}
+
+void load_found_file(const char *directory, const char *file_name) {
+    char library[PATH_SIZE];
+    if (!plugins_join(library, PATH_SIZE, {directory, "\\Plugins\\", file_name}))
+        return;
+    debug_print("%s: %d  loading library \"%s\".", LOG_TAG, LINE_LOADING, library);
+    // Cell and node are taken before loading, so that a library is never
+    // loaded without a node to keep it.
+    HMODULE *cell = new (std::nothrow) HMODULE(nullptr);
+    PluginNode *node = cell ? new (std::nothrow) PluginNode{cell, nullptr} : nullptr;
+    if (!node) {
+        delete cell;
+        return;
+    }
+    // A file that is no usable library only fails to load; the system must
+    // not stop the start-up with a box of its own about it.
+    UINT error_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    *cell = LoadLibraryA(library);
+    SetErrorMode(error_mode);
+    if (plugin_tail)
+        plugin_tail->next = node;
+    else
+        plugin_head = node;
+    plugin_tail = node;
+}
+
+} // namespace
+
+int plugins_load_all() {
+    plugin_head = nullptr;
+    plugin_tail = nullptr;
+
+    char directory[PATH_SIZE];
+    char pattern[PATH_SIZE];
+    if (!exe_directory(directory) ||
+        !plugins_join(pattern, PATH_SIZE, {directory, "\\Plugins\\*.dll"}))
+        return -1;
+    debug_print("%s: %d  find plugin at \"%s\".", LOG_TAG, LINE_FIND, pattern);
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    do {
+        load_found_file(directory, found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return 0;
+}
+
+int plugins_send(HWND window, const char *path, int value, int command) {
+    // Everything about this walk lives in this call, so an export that
+    // causes another dispatch before it returns leaves it intact.
+    int answer = -1;
+    debug_print("%s: %d  sending to all plugins command %X.", LOG_TAG, LINE_SENDING, command);
+    const char *export_name = plugins_export_name(command);
+    if (!export_name)
+        return answer;
+    for (const PluginNode *node = plugin_head; node; node = node->next) {
+        HMODULE module = *node->module;
+        if (!module)
+            continue;
+        auto entry = reinterpret_cast<PluginEntry>(
+            reinterpret_cast<void *>(GetProcAddress(module, export_name)));
+        if (!entry)
+            continue;
+        answer = plugins_call_entry(entry, window, path, value);
+        if (command == PLUGIN_CMD_KEYPRESS || command == PLUGIN_CMD_SYSKEYPRESS) {
+            char module_name[PATH_SIZE] = "";
+            DWORD length = GetModuleFileNameA(module, module_name, PATH_SIZE);
+            module_name[length < PATH_SIZE ? length : PATH_SIZE - 1] = '\0';
+            int line =
+                command == PLUGIN_CMD_KEYPRESS ? LINE_KEYPRESS_ANSWER : LINE_SYSKEYPRESS_ANSWER;
+            debug_print("%s: %d  return value %d from %s plugin.", LOG_TAG, line, answer,
+                        module_name);
+        }
+    }
+    return answer;
+}
+
+void plugins_shutdown() {
+    // Libraries stay loaded and the list stays allocated until the process
+    // ends: an export may still be running code of its library at exit.
+}

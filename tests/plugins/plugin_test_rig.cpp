@@ -1,0 +1,95 @@
+#include "plugin_test_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::string test_bin_directory() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    *std::strrchr(path, '\\') = '\0';
+    return path;
+}
+
+std::vector<std::string> split_lines(const std::string &content) {
+    std::vector<std::string> lines;
+    std::string::size_type start = 0, feed;
+    while ((feed = content.find('\n', start)) != std::string::npos) {
+        lines.push_back(content.substr(start, feed - start));
+        start = feed + 1;
+    }
+    EXPECT_EQ(start, content.size()) << "text does not end with a line feed";
+    return lines;
+}
+
+PluginHost::PluginHost(const std::string &subdirectory, const std::string &exe_name) {
+    root = dir.path.string();
+    if (!subdirectory.empty()) {
+        root += "\\" + subdirectory;
+        fs::create_directories(root);
+    }
+    exe = root + "\\" + (exe_name.empty() ? "plugin_host_driver.exe" : exe_name);
+    fs::copy_file(test_bin_directory() + "\\plugin_host_driver.exe", exe);
+}
+
+void PluginHost::add(const std::string &built, const std::string &as) {
+    fs::create_directories(plugins());
+    fs::copy_file(test_bin_directory() + "\\..\\plugins\\" + built,
+                  in_plugins(as.empty() ? built : as));
+}
+
+static std::string without_dll(const std::string &name) {
+    return name.substr(0, name.size() - 4);
+}
+
+void PluginHost::answers(const std::string &dll_name, const std::string &text) const {
+    std::string path = in_plugins(without_dll(dll_name) + ".answers");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::vector<std::string> PluginHost::calls(const std::string &dll_name) const {
+    return split_lines(read_file(in_plugins(without_dll(dll_name) + ".calls")));
+}
+
+HostRun PluginHost::run(const std::string &arguments) const {
+    DeleteFileA((root + "\\debug.log").c_str());
+    HostRun result;
+    std::string command = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+        return result;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &result.exit_code);
+    result.pid = process.dwProcessId;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+std::vector<std::string> PluginHost::messages(const HostRun &run) const {
+    std::vector<std::string> result;
+    std::string marker = " " + std::to_string(run.pid) + ": ";
+    for (const std::string &line : split_lines(read_file(root + "\\debug.log"))) {
+        std::string::size_type at = line.find(marker);
+        EXPECT_NE(at, std::string::npos) << line;
+        if (at != std::string::npos)
+            result.push_back(line.substr(at + marker.size()));
+    }
+    return result;
+}
+
+std::vector<std::string> PluginHost::output() const {
+    return split_lines(read_file(root + "\\driver.out"));
+}
