@@ -11,8 +11,8 @@ The viewer is driven from outside by print_driver.exe: it gets File > Print
 and File > Page setup as commands and its dialogs are answered like a user.
 
 Usage: test_print.py <Windows build dir> <source dir> [viewer exe]
-The viewer defaults to the test stand-in tests/bin/print_host.exe; with the
-viewer's own korvel.exe it runs against the real program.
+The viewer is dist/korvel.exe of the build unless another is named (the
+printing-only stand-in tests/bin/print_host.exe, for instance).
 """
 import os
 import shutil
@@ -24,7 +24,7 @@ import unittest
 BUILD = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 SOURCE = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
 VIEWER = (os.path.abspath(sys.argv[3]) if len(sys.argv) > 3
-          else os.path.join(BUILD or "", "tests", "bin", "print_host.exe"))
+          else os.path.join(BUILD or "", "dist", "korvel.exe"))
 
 LINE_HEIGHT = 19
 CHAR_WIDTH = 8
@@ -163,7 +163,9 @@ def log_messages(folder):
     if not os.path.exists(path):
         return []
     with open(path, "rb") as log:
-        return [line.split(b": ", 1)[1].decode("cp1251") for line in log.read().splitlines()]
+        messages = [line.split(b": ", 1)[1].decode("cp1251") for line in log.read().splitlines()]
+    # Printing records carry no source tag; the start-up and plug-in ones do.
+    return [m for m in messages if not m.startswith(("main.c: ", "plugins.c: "))]
 
 
 def job_records(page_count, dpi_x, dpi_y):
@@ -186,6 +188,7 @@ class PrintJobs(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="korvel-print-")
         self.addCleanup(shutil.rmtree, self.folder, True)
         shutil.copy(VIEWER, os.path.join(self.folder, "viewer.exe"))
+        os.mkdir(os.path.join(self.folder, "Plugins"))
         shutil.copytree(os.path.join(SOURCE, "fonts"), os.path.join(self.folder, "fonts"),
                         ignore=lambda folder, names: [n for n in names if not n.endswith(".sfn")])
         self.output = os.path.join(self.folder, "job.ps")
