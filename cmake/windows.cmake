@@ -17,12 +17,6 @@ target_link_libraries(korvel_win PUBLIC korvel_core)
 # Printing and page setup.
 target_sources(korvel_win PRIVATE src/main/print.cpp)
 target_link_libraries(korvel_win PUBLIC comdlg32 gdi32)
-if(NOT EXISTS ${PROJECT_SOURCE_DIR}/src/fonts/fonts.h)
-    # Until the screen-font module is on this branch, printing builds against
-    # the printing tests' minimal stand-in.
-    target_include_directories(korvel_win PUBLIC tests/print/standin)
-    target_sources(korvel_win PRIVATE tests/print/standin/fonts_standin.cpp)
-endif()
 
 set(KORVEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 

@@ -77,8 +77,10 @@ void build_document() {
     std::snprintf(doc_path, sizeof doc_path, "%skorvel-bench-print.txt", temp);
     FILE *file = std::fopen(doc_path, "wb");
     for (int i = 0; i < LINE_COUNT; ++i)
-        std::fprintf(file, "%04d The quick brown fox jumps over the lazy dog; 0123456789 "
-                           "\xAC\xA5\xA4\xA2\xA5\xA4\xEC \xA8 \xA1\xA5\xAB\xAA\xA0\r\n", i);
+        std::fprintf(file,
+                     "%04d The quick brown fox jumps over the lazy dog; 0123456789 "
+                     "\xAC\xA5\xA4\xA2\xA5\xA4\xEC \xA8 \xA1\xA5\xAB\xAA\xA0\r\n",
+                     i);
     std::fclose(file);
     document = lines_new();
     lines_load(&document, doc_path);
@@ -99,8 +101,8 @@ int main(int argc, char **argv) {
     build_document();
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND window = CreateWindowA("STATIC", "bench", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                nullptr, instance, nullptr);
+    HWND window = CreateWindowA("STATIC", "bench", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                instance, nullptr);
     print_init(window, instance);
     fonts_load();
     LARGE_INTEGER frequency;
@@ -113,8 +115,8 @@ int main(int argc, char **argv) {
         LONGLONG done = now();
         watcher.join();
         double seconds = double(done - confirmed_at) / double(frequency.QuadPart);
-        std::printf("run %d: %d lines, %d pages: %.3f s, %.1f ms per page\n", run + 1,
-                    LINE_COUNT, pages, seconds, seconds * 1000 / pages);
+        std::printf("run %d: %d lines, %d pages: %.3f s, %.1f ms per page\n", run + 1, LINE_COUNT,
+                    pages, seconds, seconds * 1000 / pages);
         if (seconds < best)
             best = seconds;
     }

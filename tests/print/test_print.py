@@ -7,7 +7,12 @@ every pixel of every logical page is compared with the page the document
 should give: its lines in 8 x 19 cells from the screen font, the path bottom
 left and "n из N" bottom right, stretched over the printable area.
 
-Usage: test_print.py <Windows build dir> <source dir>
+The viewer is driven from outside by print_driver.exe: it gets File > Print
+and File > Page setup as commands and its dialogs are answered like a user.
+
+Usage: test_print.py <Windows build dir> <source dir> [viewer exe]
+The viewer is dist/korvel.exe of the build unless another is named (the
+printing-only stand-in tests/bin/print_host.exe, for instance).
 """
 import os
 import shutil
@@ -18,6 +23,8 @@ import unittest
 
 BUILD = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
 SOURCE = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
+VIEWER = (os.path.abspath(sys.argv[3]) if len(sys.argv) > 3
+          else os.path.join(BUILD or "", "dist", "korvel.exe"))
 
 LINE_HEIGHT = 19
 CHAR_WIDTH = 8
@@ -156,7 +163,9 @@ def log_messages(folder):
     if not os.path.exists(path):
         return []
     with open(path, "rb") as log:
-        return [line.split(b": ", 1)[1].decode("cp1251") for line in log.read().splitlines()]
+        messages = [line.split(b": ", 1)[1].decode("cp1251") for line in log.read().splitlines()]
+    # Printing records carry no source tag; the start-up and plug-in ones do.
+    return [m for m in messages if not m.startswith(("main.c: ", "plugins.c: "))]
 
 
 def job_records(page_count, dpi_x, dpi_y):
@@ -178,14 +187,16 @@ class PrintJobs(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="korvel-print-")
         self.addCleanup(shutil.rmtree, self.folder, True)
-        shutil.copy(os.path.join(BUILD, "tests", "bin", "print_host.exe"), self.folder)
+        shutil.copy(VIEWER, os.path.join(self.folder, "viewer.exe"))
+        os.mkdir(os.path.join(self.folder, "Plugins"))
         shutil.copytree(os.path.join(SOURCE, "fonts"), os.path.join(self.folder, "fonts"),
                         ignore=lambda folder, names: [n for n in names if not n.endswith(".sfn")])
         self.output = os.path.join(self.folder, "job.ps")
 
     def print_document(self, lines, *actions, name="doc.txt"):
-        """Runs the host on a document of `lines` (None: no document) and
-        returns its stdout; the job, if any, is in self.output."""
+        """Runs the viewer on a document of `lines` (None: no document), drives
+        it through `actions` and returns the driver's report; the last job, if
+        any, is in self.output."""
         if lines is None:
             document = "-"
         else:
@@ -194,7 +205,8 @@ class PrintJobs(unittest.TestCase):
                 text.write(b"".join(line + b"\r\n" for line in lines))
             document = windows_path(path)
         self.path = "" if lines is None else document
-        code, output = wine(windows_path(os.path.join(self.folder, "print_host.exe")), document,
+        code, output = wine(os.path.join(BUILD, "tests", "bin", "print_driver.exe"),
+                            windows_path(os.path.join(self.folder, "viewer.exe")), document,
                             self.output, *actions)
         self.assertEqual(code, 0, output)
         return output
@@ -293,7 +305,12 @@ class PrintJobs(unittest.TestCase):
 
     def test_page_setup_margins_do_not_move_the_text(self):
         lines = [b"Top left corner", b"second line"]
-        self.print_document(lines, "setup:-:ok:margin=40", "print:Korvel Test 600:ok")
+        output = self.print_document(lines, "setup:-:ok:margin=40", "print:Korvel Test 600:ok",
+                                     "setup:-:cancel")
+        # The dialog opens with 10 mm and keeps the
+        # chosen margins for the next page setup; the page ignores them.
+        margins = [line for line in output.splitlines() if "margins" in line]
+        self.assertEqual(margins, ["setup margins 10 10 10 10", "setup margins 40 40 40 40"])
         self.assert_pages(lines, "Korvel Test 600", 768, 1056)
 
     def test_number_of_copies_is_not_read(self):
