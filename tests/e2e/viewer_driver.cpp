@@ -324,12 +324,18 @@ bool viewer_sync(ViewerRun &run, DWORD timeout_ms) {
         if (!handled && markers() > before)
             handled = true;
         if (handled) {
+            // BeginPaint empties the update region before the picture is
+            // copied to the window, so an empty region alone does not mean
+            // the paint is done: a message sent afterwards is handled only
+            // once the paint handler has returned.
             RECT pending;
             DWORD_PTR ignored;
-            SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
             if (!GetUpdateRect(run.window, &pending, FALSE)) {
-                release_ctrl(run);
-                return true;
+                SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
+                if (!GetUpdateRect(run.window, &pending, FALSE)) {
+                    release_ctrl(run);
+                    return true;
+                }
             }
         }
         Sleep(POLL_MS);
