@@ -1,6 +1,7 @@
 // The debug log as users and several viewers see it: the record format, the
 // cut at 1,023 characters, appending, failures that stay silent, and many
 // processes appending at once.
+#include "support/programs_win.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,59 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string own_directory() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *std::strrchr(path, '\\') = '\0';
-    return path;
-}
-
 // A test directory holding a copy of log_writer.exe.
 struct LogDir {
     TempDir dir;
     std::string writer;
     LogDir() : writer(dir.file("log_writer.exe")) {
-        fs::copy_file(own_directory() + "\\log_writer.exe", writer);
+        fs::copy_file(test_bin_directory() + "\\log_writer.exe", writer);
     }
     std::string log() const { return dir.file("debug.log"); }
 };
-
-HANDLE start_writer(const std::string &exe, const std::string &arguments, DWORD *pid = nullptr) {
-    std::string command = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return nullptr;
-    CloseHandle(process.hThread);
-    if (pid)
-        *pid = process.dwProcessId;
-    return process.hProcess;
-}
-
-DWORD run_writer(const std::string &exe, const std::string &arguments, DWORD *pid = nullptr) {
-    HANDLE process = start_writer(exe, arguments, pid);
-    EXPECT_NE(process, nullptr);
-    if (!process)
-        return 99;
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 99;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    return code;
-}
-
-std::vector<std::string> split_lines(const std::string &content) {
-    std::vector<std::string> lines;
-    std::string::size_type start = 0, feed;
-    while ((feed = content.find('\n', start)) != std::string::npos) {
-        lines.push_back(content.substr(start, feed - start));
-        start = feed + 1;
-    }
-    EXPECT_EQ(start, content.size()) << "log does not end with a line feed";
-    return lines;
-}
 
 std::string formatted_now(bool date) {
     SYSTEMTIME now;
@@ -86,7 +43,7 @@ TEST(DebugLog, RecordHasDateTimeAndProcessPrefix) {
     std::string date_before = formatted_now(true);
     std::string time_before = formatted_now(false);
     DWORD pid = 0;
-    ASSERT_EQ(run_writer(dir.writer, "format", &pid), 0u);
+    ASSERT_EQ(run_program(dir.writer, "format", &pid), 0u);
     std::string date_after = formatted_now(true);
     std::string time_after = formatted_now(false);
 
@@ -107,8 +64,8 @@ TEST(DebugLog, RecordHasDateTimeAndProcessPrefix) {
 
 TEST(DebugLog, LongMessageIsCutAt1023Characters) {
     LogDir dir;
-    ASSERT_EQ(run_writer(dir.writer, "long 1023"), 0u);
-    ASSERT_EQ(run_writer(dir.writer, "long 5000"), 0u);
+    ASSERT_EQ(run_program(dir.writer, "long 1023"), 0u);
+    ASSERT_EQ(run_program(dir.writer, "long 5000"), 0u);
     std::vector<std::string> lines = split_lines(read_file(dir.log()));
     ASSERT_EQ(lines.size(), 2u);
     for (const std::string &line : lines) {
@@ -119,7 +76,7 @@ TEST(DebugLog, LongMessageIsCutAt1023Characters) {
 
 TEST(DebugLog, MessageWithItsOwnLineFeedSpansTwoLines) {
     LogDir dir;
-    ASSERT_EQ(run_writer(dir.writer, "text first\\nsecond"), 0u);
+    ASSERT_EQ(run_program(dir.writer, "text first\\nsecond"), 0u);
     std::vector<std::string> lines = split_lines(read_file(dir.log()));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find(": first"), std::string::npos);
@@ -128,13 +85,13 @@ TEST(DebugLog, MessageWithItsOwnLineFeedSpansTwoLines) {
 
 TEST(DebugLog, CreatesMissingFileAndAppendsToExisting) {
     LogDir dir;
-    ASSERT_EQ(run_writer(dir.writer, "text one"), 0u);
+    ASSERT_EQ(run_program(dir.writer, "text one"), 0u);
     ASSERT_EQ(split_lines(read_file(dir.log())).size(), 1u);
 
     LogDir kept;
     kept.dir.write("debug.log", "earlier content\n");
-    ASSERT_EQ(run_writer(kept.writer, "text two"), 0u);
-    ASSERT_EQ(run_writer(kept.writer, "text three"), 0u);
+    ASSERT_EQ(run_program(kept.writer, "text two"), 0u);
+    ASSERT_EQ(run_program(kept.writer, "text three"), 0u);
     std::vector<std::string> lines = split_lines(read_file(kept.log()));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "earlier content");
@@ -146,7 +103,7 @@ TEST(DebugLog, UnwritableLogIsSilentlySkipped) {
     // debug.log taken by a directory: it cannot be opened as a file.
     LogDir blocked;
     fs::create_directory(blocked.log());
-    EXPECT_EQ(run_writer(blocked.writer, "records 3 blocked"), 0u);
+    EXPECT_EQ(run_program(blocked.writer, "records 3 blocked"), 0u);
     EXPECT_TRUE(fs::is_directory(blocked.log()));
     EXPECT_TRUE(fs::is_empty(blocked.log()));
 
@@ -156,7 +113,7 @@ TEST(DebugLog, UnwritableLogIsSilentlySkipped) {
     HANDLE exclusive = CreateFileA(held.log().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(run_writer(held.writer, "text lost"), 0u);
+    EXPECT_EQ(run_program(held.writer, "text lost"), 0u);
     CloseHandle(exclusive);
     EXPECT_EQ(read_file(held.log()), "");
 
@@ -165,7 +122,7 @@ TEST(DebugLog, UnwritableLogIsSilentlySkipped) {
         CreateFileA(held.log().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                     OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(run_writer(held.writer, "text kept"), 0u);
+    EXPECT_EQ(run_program(held.writer, "text kept"), 0u);
     CloseHandle(reader);
     EXPECT_NE(read_file(held.log()).find(": kept\n"), std::string::npos);
 }
@@ -177,7 +134,7 @@ TEST(DebugLog, ConcurrentWritersNeverOverwriteEachOther) {
     std::vector<HANDLE> processes;
     for (int w = 0; w < WRITERS; ++w) {
         std::string arguments = "records " + std::to_string(RECORDS) + " w" + std::to_string(w);
-        HANDLE process = start_writer(dir.writer, arguments);
+        HANDLE process = start_program(dir.writer, arguments);
         ASSERT_NE(process, nullptr);
         processes.push_back(process);
     }

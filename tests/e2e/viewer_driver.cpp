@@ -26,7 +26,7 @@ bool is_marker(const std::string &line) {
            line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::vector<std::string> split_lines(const std::string &text) {
+std::vector<std::string> text_lines(const std::string &text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
@@ -313,7 +313,7 @@ void post_wheel(HWND window, int delta) {
 bool viewer_sync(ViewerRun &run, DWORD timeout_ms) {
     std::string calls_path = run.folder + "\\Plugins\\" + run.sync_plugin + ".calls";
     auto markers = [&] {
-        auto lines = split_lines(read_file(calls_path));
+        auto lines = text_lines(read_file(calls_path));
         return std::count_if(lines.begin(), lines.end(), is_marker);
     };
     auto before = markers();
@@ -440,14 +440,14 @@ MessageBoxContent read_message_box(HWND box) {
 // ---- What the viewer wrote ----
 
 std::vector<std::string> plugin_calls(const ViewerRun &run, const char *plugin) {
-    auto lines = split_lines(read_file(run.folder + "\\Plugins\\" + plugin + ".calls"));
+    auto lines = text_lines(read_file(run.folder + "\\Plugins\\" + plugin + ".calls"));
     lines.erase(std::remove_if(lines.begin(), lines.end(), is_marker), lines.end());
     return lines;
 }
 
 std::vector<std::string> log_messages(const std::string &folder) {
     std::vector<std::string> messages;
-    for (const auto &line : split_lines(read_file(folder + "\\debug.log"))) {
+    for (const auto &line : text_lines(read_file(folder + "\\debug.log"))) {
         // "<date> <time> <pid>: <message>"; the date and time hold no ": ".
         size_t colon = line.find(": ");
         messages.push_back(colon == std::string::npos ? line : line.substr(colon + 2));

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/programs_win.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -14,13 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string own_directory() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *std::strrchr(path, '\\') = '\0';
-    return path;
-}
 
 std::string marked_file(int n) {
     FontData data = marked_font(n);
@@ -33,7 +28,7 @@ DWORD run_child(const TempDir &dir, const std::string &name, std::string *output
                 const std::string &directory = "", const char *exe_name = "font_child.exe") {
     std::string home = directory.empty() ? dir.path.string() : directory;
     std::string exe = home + "\\" + exe_name;
-    fs::copy_file(own_directory() + "\\font_child.exe", exe);
+    fs::copy_file(test_bin_directory() + "\\font_child.exe", exe);
     std::string log = dir.file("child.log");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,

@@ -1,29 +1,13 @@
 #include "plugin_test_rig.h"
 
+#include "support/programs_win.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
-
-std::string test_bin_directory() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *std::strrchr(path, '\\') = '\0';
-    return path;
-}
-
-std::vector<std::string> split_lines(const std::string &content) {
-    std::vector<std::string> lines;
-    std::string::size_type start = 0, feed;
-    while ((feed = content.find('\n', start)) != std::string::npos) {
-        lines.push_back(content.substr(start, feed - start));
-        start = feed + 1;
-    }
-    EXPECT_EQ(start, content.size()) << "text does not end with a line feed";
-    return lines;
-}
 
 PluginHost::PluginHost(const std::string &subdirectory, const std::string &exe_name) {
     root = dir.path.string();
@@ -61,20 +45,9 @@ std::vector<std::string> PluginHost::calls(const std::string &dll_name) const {
 HostRun PluginHost::run(const std::string &arguments) const {
     DeleteFileA((root + "\\debug.log").c_str());
     HostRun result;
-    std::string command = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    result.exit_code = run_program(exe, arguments, &result.pid);
+    if (result.exit_code == 99)
         ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
-        return result;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    GetExitCodeProcess(process.hProcess, &result.exit_code);
-    result.pid = process.dwProcessId;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return result;
 }
 

@@ -36,7 +36,5 @@ struct PluginHost {
     std::vector<std::string> output() const;
 };
 
-// Lines of `content`, each ended by a line feed; a missing last feed fails the test.
-std::vector<std::string> split_lines(const std::string &content);
 // The directory of the running test executable.
 std::string test_bin_directory();

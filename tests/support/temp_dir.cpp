@@ -1,5 +1,7 @@
 #include "temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -38,4 +40,15 @@ std::string read_file(const std::string &path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::vector<std::string> split_lines(const std::string &content) {
+    std::vector<std::string> lines;
+    std::string::size_type start = 0, feed;
+    while ((feed = content.find('\n', start)) != std::string::npos) {
+        lines.push_back(content.substr(start, feed - start));
+        start = feed + 1;
+    }
+    EXPECT_EQ(start, content.size()) << "text does not end with a line feed";
+    return lines;
 }

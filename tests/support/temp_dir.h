@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TempDir {
     std::filesystem::path path;
@@ -19,3 +20,6 @@ struct TempDir {
 };
 
 std::string read_file(const std::string &path);
+
+// Lines of `content`, each ended by a line feed; a missing last feed fails the test.
+std::vector<std::string> split_lines(const std::string &content);
