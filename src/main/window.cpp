@@ -79,9 +79,11 @@ void open_document(HWND window) {
     document = lines_new();
     view_document_changed();
     plugins_send(window, doc_path, 0, PLUGIN_CMD_OPEN);
-    if (lines_load(&document, doc_path) != LINES_LOAD_OK)
-        show_load_error(doc_path);
+    int loaded = lines_load(&document, doc_path);
+    // The view may repaint while the error box is open.
     view_document_changed();
+    if (loaded != LINES_LOAD_OK)
+        show_load_error(doc_path);
     view_state.line_count = lines_count(&document);
     plugins_send(window, doc_path, 0, PLUGIN_CMD_LOAD);
     update_scrollbar(window);
