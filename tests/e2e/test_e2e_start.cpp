@@ -142,6 +142,16 @@ TEST_F(Start, NoArgumentsMeansNoLoadAndCreateFirst) {
                                  }));
 }
 
+TEST_F(Viewer, AWindowThatCannotBeMadeEndsTheProgramWithoutALoop) {
+    folder_prepare(folder, {"rec_all.dll", "no_window.dll"});
+    std::string path = folder.write("doc.txt", numbered_lines(3));
+    ASSERT_TRUE(viewer_start(run, folder, path));
+    EXPECT_EQ(viewer_wait_exit(run), 1);
+    // The document was loaded before the window; nothing after it happened.
+    EXPECT_EQ(plugin_calls(run),
+              std::vector<std::string>{"Load window=0 path=" + path + " value=0"});
+}
+
 TEST_F(Start, PluginsAreFoundAndEveryCommandIsLogged) {
     std::filesystem::copy_file(std::string(KORVEL_E2E_PLUGINS "/not_a_library.dll"),
                                folder.path / "Plugins" / "not_a_library.dll");
