@@ -4,8 +4,9 @@
 The test printers (tests/print/*.ppd, installed by printer_rig.exe) print
 through Wine's PostScript driver into a file; Ghostscript renders each job and
 every pixel of every logical page is compared with the page the document
-should give: its lines in 8 x 19 cells from the screen font, the path bottom
-left and "n из N" bottom right, stretched over the printable area.
+should give: its lines in 8 x 19 cells from the ten screen fonts, with their
+tabs and in-line codes (font, underline, a doubled escape byte), the path
+bottom left and "n из N" bottom right, stretched over the printable area.
 
 The viewer is driven from outside by print_driver.exe: it gets File > Print
 and File > Page setup as commands and its dialogs are answered like a user.
@@ -28,6 +29,11 @@ VIEWER = (os.path.abspath(sys.argv[3]) if len(sys.argv) > 3
 
 LINE_HEIGHT = 19
 CHAR_WIDTH = 8
+FONT_COUNT = 10
+TAB_WIDTH = 8  # columns from one tab stop to the next
+TAB = 0x09
+ESCAPE = 0xFF  # starts an in-line code pair
+UNDERLINE_ROW = LINE_HEIGHT - 1
 # Every test printer's printable area: A4 with 9 pt on the left and 24 pt above.
 AREA_LEFT_PT = 9
 AREA_TOP_PT = 24
@@ -51,24 +57,60 @@ def wine(*arguments, cwd=None):
     return result.returncode, result.stdout.decode("cp1251", "replace")
 
 
-def load_font():
-    with open(os.path.join(SOURCE, "fonts", "vga0.sfn"), "rb") as font:
-        return font.read(256 * LINE_HEIGHT)
+def load_fonts():
+    fonts = []
+    for number in range(FONT_COUNT):
+        with open(os.path.join(SOURCE, "fonts", "vga%d.sfn" % number), "rb") as font:
+            fonts.append(font.read(256 * LINE_HEIGHT))
+    return fonts
 
 
-FONT = None
+FONTS = None
+
+
+def line_cells(text):
+    """The glyphs that one line draws, as (column, font, glyph, underlined),
+    with its tabs and in-line codes decoded. Every line starts in column 0,
+    font 0, without underline."""
+    cells = []
+    column, font, underline, escape = 0, 0, False, False
+    for byte in text:
+        if escape:
+            escape = False
+            if ord("0") <= byte <= ord("9"):
+                font = byte - ord("0")
+            elif byte == ord("_"):
+                underline = True
+            elif byte == ord("."):
+                underline = False
+            elif byte == ESCAPE:
+                cells.append((column, font, ESCAPE, underline))
+                column += 1
+            # Any other code byte, a tab included, means nothing.
+        elif byte == TAB:
+            column = column // TAB_WIDTH * TAB_WIDTH + TAB_WIDTH
+        elif byte == ESCAPE:
+            escape = True
+        else:
+            cells.append((column, font, byte, underline))
+            column += 1
+    return cells
 
 
 def draw_text(page, width, height, x, y, text):
-    """ANDs the glyphs of `text` (bytes) into `page` (a bytearray, 1 = ink)."""
-    for column, byte in enumerate(text):
+    """ORs the ink of line `text` (bytes) into `page` (a bytearray, 1 = ink):
+    glyph cells of 8 x 19 and the underline in the cell's bottom row."""
+    for column, font, glyph, underlined in line_cells(text):
+        left = x + column * CHAR_WIDTH
         for row in range(LINE_HEIGHT):
-            bits = FONT[byte * LINE_HEIGHT + row]
+            bits = FONTS[font][glyph * LINE_HEIGHT + row]
+            if underlined and row == UNDERLINE_ROW:
+                bits = 0xFF
             py = y + row
             if not 0 <= py < height:
                 continue
             for bit in range(CHAR_WIDTH):
-                px = x + column * CHAR_WIDTH + bit
+                px = left + bit
                 if bits & (0x80 >> bit) and 0 <= px < width:
                     page[py * width + px] = 1
 
@@ -175,11 +217,35 @@ def job_records(page_count, dpi_x, dpi_y):
             + ["end printing"])
 
 
+class PageModel(unittest.TestCase):
+    """The page model's decoding of lines, on the documented examples: a wrong
+    model would let a wrong printout pass."""
+
+    def test_tabs_go_to_the_next_stop_strictly_above(self):
+        self.assertEqual([c[0] for c in line_cells(b"AB\tC")], [0, 1, 8])
+        self.assertEqual([c[0] for c in line_cells(b"1234567\tx12345678\ty")],
+                         list(range(7)) + list(range(8, 17)) + [24])
+        self.assertEqual(line_cells(b"\t"), [])
+
+    def test_codes_take_no_column_and_end_with_the_line(self):
+        self.assertEqual(line_cells(b"\xff3x"), [(0, 3, ord("x"), False)])
+        self.assertEqual(line_cells(b"\xff_abc\xff.d"),
+                         [(0, 0, ord("a"), True), (1, 0, ord("b"), True),
+                          (2, 0, ord("c"), True), (3, 0, ord("d"), False)])
+        self.assertEqual(line_cells(b"\xff_\xff7a\xff"), [(0, 7, ord("a"), True)])
+        self.assertEqual(line_cells(b"b"), [(0, 0, ord("b"), False)])
+
+    def test_doubled_escape_draws_its_glyph_and_other_pairs_nothing(self):
+        self.assertEqual(line_cells(b"\xff_\xff\xffz"),
+                         [(0, 0, 0xFF, True), (1, 0, ord("z"), True)])
+        self.assertEqual(line_cells(b"\xffQ\xff\t\xff\x00a"), [(0, 0, ord("a"), False)])
+
+
 class PrintJobs(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        global FONT
-        FONT = load_font()
+        global FONTS
+        FONTS = load_fonts()
         code, output = wine(os.path.join(BUILD, "tests", "bin", "printer_rig.exe"),
                             windows_path(os.path.join(SOURCE, "tests", "print")))
         assert code == 0, output
@@ -252,6 +318,27 @@ class PrintJobs(unittest.TestCase):
             content = job.read()
         self.assertNotIn(b"%%Page:", content)
         self.assertEqual(self.rendered_pages(), [])
+
+    def test_fonts_underline_tabs_and_codes_on_paper(self):
+        lines = [
+            # Every font, chosen mid-word and back.
+            b"Plain \xff1bold\xff0 \xff2italic\xff3 both \xff0end",
+            b"\xff4sup\xff5sub\xff6light \xff7outline \xff8inverse \xff9double",
+            # Underline on and off; a tab gap under underline stays bare.
+            b"\xff_under\xff. plain \xff_a\tb\xff.c\x09d",
+            b"1234567\tA12345678\tB\t\tC",
+            # Glyph 0xFF, underlined, and in the inverse font where it is solid.
+            b"<\xff_\xff\xff\xff.\xff8\xff\xff\xff0>",
+            # Pairs without meaning: no glyph, no column; a lone escape at the end.
+            b"A\xffZB\xff\tC\xff\x01D\xff",
+            # Font and underline left on end with their line.
+            b"\xff_\xff8still on",
+            b"fresh line \xb0\xdb\xa0\xe0",
+            b"\t\xff9\xff_\x0d\t\xff5tail\xff",
+        ]
+        self.print_document(lines, "print:Korvel Test 600:ok")
+        self.assertEqual(log_messages(self.folder), job_records(1, 600, 600))
+        self.assert_pages(lines, "Korvel Test 600", 768, 1056)
 
     def test_cancelled_print_dialog_prints_and_logs_nothing(self):
         self.print_document([b"never printed"], "print:Korvel Test 600:cancel")
