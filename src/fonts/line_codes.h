@@ -70,3 +70,23 @@ void line_codes_decode(const unsigned char *bytes, size_t length, DrawGlyph &&dr
         if (line_codes_step(state, bytes[i], glyph))
             draw(static_cast<const LineGlyph &>(glyph));
 }
+
+// How many leading bytes of a line hold every glyph that lands in a column
+// below `columns`; what follows can only draw further right. Drawing that
+// prefix shows on a surface `columns` cells wide exactly what the whole line
+// shows, so a line of megabytes costs no more than the window's width.
+inline size_t line_codes_visible_length(const unsigned char *bytes, size_t length, int columns) {
+    if (columns <= 0)
+        return 0;
+    // No byte moves the column by more than a tab does.
+    if (length <= static_cast<size_t>(columns) / TAB_WIDTH)
+        return length;
+    LineCodeState state;
+    LineGlyph glyph;
+    for (size_t i = 0; i < length; ++i) {
+        if (state.column >= columns)
+            return i;
+        line_codes_step(state, bytes[i], glyph);
+    }
+    return length;
+}

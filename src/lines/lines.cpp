@@ -13,6 +13,7 @@ namespace {
 constexpr size_t READ_BLOCK_SIZE = 256 * 1024;
 
 LinesAllocator slab_allocator = nullptr;
+size_t memory_limit = LINES_MEMORY_LIMIT;
 
 void *allocate_slab(size_t size) {
     return slab_allocator ? slab_allocator(size) : std::malloc(size);
@@ -38,6 +39,7 @@ Slab *slab_of_first_node(LineNode *node) {
 struct Appender {
     LineNode **tail_link; // the list head, or the last node's `next`
     Slab *slab;           // the slab being filled
+    size_t held;          // bytes of all slabs so far
 };
 
 size_t node_size(size_t text_length) {
@@ -51,9 +53,12 @@ void *reserve_node(Appender *appender, size_t size) {
     if (!slab || slab->capacity - slab->used < size) {
         size_t capacity =
             size > LINES_SLAB_SIZE - SLAB_HEADER ? size : LINES_SLAB_SIZE - SLAB_HEADER;
+        if (SLAB_HEADER + capacity > memory_limit - appender->held)
+            return nullptr;
         auto *fresh = static_cast<Slab *>(allocate_slab(SLAB_HEADER + capacity));
         if (!fresh)
             return nullptr;
+        appender->held += SLAB_HEADER + capacity;
         *fresh = Slab{nullptr, 0, capacity};
         if (slab)
             slab->next = fresh;
@@ -91,6 +96,7 @@ bool read_lines(LineFile *file, Appender *appender) {
     bool whole = true;
     try {
         TextStream stream;
+        stream.line_limit = memory_limit;
         for (;;) {
             long got = line_file_read(file, block, READ_BLOCK_SIZE);
             if (got < 0) {
@@ -118,6 +124,10 @@ void lines_set_allocator(LinesAllocator allocator) {
     slab_allocator = allocator;
 }
 
+void lines_set_memory_limit(size_t bytes) {
+    memory_limit = bytes ? bytes : LINES_MEMORY_LIMIT;
+}
+
 LineList lines_new() {
     return nullptr;
 }
@@ -128,7 +138,7 @@ int lines_load(LineList *list, const char *path) {
         return LINES_LOAD_FAILED;
     // The list must be empty: its slabs start with the first line.
     lines_free(list);
-    Appender appender{list, nullptr};
+    Appender appender{list, nullptr, 0};
     bool whole = read_lines(file, &appender);
     line_file_close(file);
     return whole ? LINES_LOAD_OK : LINES_LOAD_PARTIAL;

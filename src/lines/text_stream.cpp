@@ -21,6 +21,18 @@ bool deliver(TextStream *stream, std::string_view line, TextStreamSink sink, voi
     return true;
 }
 
+// Adds bytes to the unfinished line unless that makes it longer than the
+// limit, in which case the stream fails.
+bool collect(TextStream *stream, const char *from, const char *to) {
+    if (static_cast<size_t>(to - from) > stream->line_limit - stream->partial.size()) {
+        stream->failed = true;
+        stream->partial.clear();
+        return false;
+    }
+    stream->partial.insert(stream->partial.end(), from, to);
+    return true;
+}
+
 } // namespace
 
 bool text_stream_is_control_line(std::string_view line) {
@@ -41,14 +53,16 @@ bool text_stream_feed(TextStream *stream, const char *bytes, size_t count, TextS
     while (start < end) {
         const char *feed = static_cast<const char *>(std::memchr(start, LINE_FEED, end - start));
         if (!feed) {
-            stream->partial.insert(stream->partial.end(), start, end);
+            if (!collect(stream, start, end))
+                return false;
             break;
         }
         bool accepted;
         if (stream->partial.empty()) {
             accepted = deliver(stream, std::string_view(start, feed - start), sink, context);
         } else {
-            stream->partial.insert(stream->partial.end(), start, feed);
+            if (!collect(stream, start, feed))
+                return false;
             accepted =
                 deliver(stream, std::string_view(stream->partial.data(), stream->partial.size()),
                         sink, context);

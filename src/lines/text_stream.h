@@ -12,9 +12,10 @@
 #include <vector>
 
 struct TextStream {
-    std::vector<char> partial; // bytes of the line not yet ended by LF
-    bool ended = false;        // a 0x1A was seen
-    bool failed = false;       // the sink refused a line
+    std::vector<char> partial;                   // bytes of the line not yet ended by LF
+    bool ended = false;                          // a 0x1A was seen
+    bool failed = false;                         // the sink refused a line, or one was too long
+    size_t line_limit = static_cast<size_t>(-1); // longest line to collect
 };
 
 // Receives each line (without its line end); returns false to stop the stream

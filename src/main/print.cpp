@@ -5,6 +5,7 @@
 
 #include "debuglog/debuglog.h"
 #include "fonts/fonts.h"
+#include "fonts/line_codes.h"
 #include "main/app.h"
 #include "main/print_layout.h"
 
@@ -73,10 +74,14 @@ void print_page(HDC printer, const PrintGeometry &geometry, const LineNode **cur
     DeleteObject(brush);
 
     glyphs_create(surface);
+    const int columns = (width + PRINT_CELL_WIDTH - 1) / PRINT_CELL_WIDTH;
     int y = 0;
     for (int line = 0; line < lines_per_page && *cursor; ++line) {
-        // The byte length, not strlen: a line may hold NUL bytes.
-        draw_text_line(surface, 0, y, (*cursor)->text, (*cursor)->length);
+        // The byte length, not strlen: a line may hold NUL bytes. Only the
+        // part that can reach the page is drawn: a line may be megabytes long.
+        size_t shown = line_codes_visible_length(
+            reinterpret_cast<const unsigned char *>((*cursor)->text), (*cursor)->length, columns);
+        draw_text_line(surface, 0, y, (*cursor)->text, shown);
         y += PRINT_LINE_HEIGHT;
         *cursor = (*cursor)->next;
     }

@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "fonts/fonts.h"
+#include "fonts/line_codes.h"
 #include "lines/line_seek.h"
 #include "plugins/plugins.h"
 #include "view_rules.h"
@@ -28,6 +29,7 @@ struct OffscreenSurface {
 
 void draw_lines(HDC target, const RECT &client, int32_t rows) {
     HBRUSH mark_brush = nullptr;
+    const int columns = (client.right - client.left + CHAR_WIDTH - 1) / CHAR_WIDTH;
     const LineNode *node = line_seek_find(&document_seek, view_state.top_line);
     for (int32_t row = 0; node && row < rows; ++row, node = node->next) {
         int32_t index = view_state.top_line + row;
@@ -38,7 +40,10 @@ void draw_lines(HDC target, const RECT &client, int32_t rows) {
             RECT band{client.left, y, client.right, y + LINE_HEIGHT};
             FillRect(target, &band, mark_brush);
         }
-        draw_text_line(target, 0, y, node->text, node->length);
+        // Only the part that can reach the window: a line may be megabytes long.
+        size_t shown = line_codes_visible_length(
+            reinterpret_cast<const unsigned char *>(node->text), node->length, columns);
+        draw_text_line(target, 0, y, node->text, shown);
     }
     if (mark_brush)
         DeleteObject(mark_brush);

@@ -2,6 +2,7 @@
 // leaves, a failing load, and what the dialog remembers between uses.
 #include "e2e_fixture.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,84 @@ TEST_F(Open, FailingLoadShowsTheBoxThenLeavesAnEmptyDocument) {
     press(VK_HOME);
     EXPECT_EQ(indicator_text(picture()), indicator(0, 0));
     EXPECT_EQ(row_text(picture(), 0, 0, 72), "");
+}
+
+// 100 short lines, then `big_lines` lines of a megabyte of NUL bytes each,
+// written sparse: the file is large but costs the disk a few megabytes.
+std::string write_sparse_document(const std::string &path, int big_lines) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string head = numbered_lines(100, "Head ");
+    DWORD written = 0;
+    WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr);
+    for (int line = 1; line <= big_lines; ++line) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(head.size()) + (LONGLONG{line} << 20) - 2;
+        SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+        WriteFile(file, "\r\n", 2, &written, nullptr);
+    }
+    CloseHandle(file);
+    return path;
+}
+
+// "top из count" of the indicator; -1 when it does not read that way.
+int indicator_count(const Picture &shown) {
+    std::string text = indicator_text(shown);
+    size_t split = text.find(" \xA8\xA7 ");
+    return split == std::string::npos ? -1 : std::atoi(text.c_str() + split + 4);
+}
+
+TEST_F(Open, ADocumentLargerThanItsMemoryShowsTheBoxThenTheLinesThatFit) {
+    // 1.5 GB of lines against the 1 GB the viewer gives a document: what
+    // fits is shown, and the program stays usable with room to paint.
+    std::string huge = write_sparse_document(folder.file("huge.txt"), 1536);
+    ASSERT_FALSE(huge.empty());
+    std::string small = folder.write("small.txt", numbered_lines(10, "Small "));
+    ASSERT_TRUE(viewer_open(run, folder, small));
+
+    HWND dialog = open_dialog_by_menu();
+    ASSERT_NE(dialog, nullptr);
+    confirm(dialog, huge);
+    ASSERT_TRUE(wait_gone(dialog));
+    HWND box = wait_dialog(run.process.dwProcessId, 0, 120000);
+    ASSERT_NE(box, nullptr);
+    MessageBoxContent content = read_message_box(box);
+    EXPECT_NE(content.text.find("\"" + huge + "\"."), std::string::npos) << content.text;
+    EXPECT_EQ(content.icon, BoxIcon::error);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_gone(box));
+    ASSERT_TRUE(viewer_sync(run));
+
+    Picture shown = picture();
+    const int count = indicator_count(shown);
+    EXPECT_GT(count, 100 + 900) << indicator_text(shown);
+    EXPECT_LT(count, 100 + 1536) << indicator_text(shown);
+    EXPECT_EQ(row_text(shown, 0, 0, 72), "Head 0");
+    EXPECT_EQ(row_text(shown, 9, 0, 72), "Head 9");
+    EXPECT_EQ(loads().back(), "Load window=1 path=" + huge + " value=0");
+
+    // Pages of megabyte lines paint as fast as any page: only what can reach
+    // the window is drawn (a whole line would be a million glyphs).
+    for (int presses = 0; std::atoi(indicator_text(shown).c_str()) < 100; ++presses) {
+        ASSERT_LT(presses, 100);
+        press(VK_NEXT);
+        shown = picture();
+    }
+    for (int row = 0; row < page_rows() - 1; ++row)
+        EXPECT_EQ(row_text(shown, row, 0, 72), "") << row;
+    press(VK_END);
+    EXPECT_EQ(indicator_text(picture()), indicator(count, count));
+
+    // The memory comes back: the next document opens whole.
+    dialog = open_dialog_by_menu();
+    ASSERT_NE(dialog, nullptr);
+    confirm(dialog, small);
+    ASSERT_TRUE(wait_gone(dialog));
+    press(VK_HOME);
+    shown = picture();
+    EXPECT_EQ(indicator_text(shown), indicator(0, 10));
+    EXPECT_EQ(row_text(shown, 9, 0, 72), "Small 9");
 }
 
 } // namespace

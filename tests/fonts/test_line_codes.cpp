@@ -113,4 +113,48 @@ TEST(LineCodes, HugeLineStopsAtTheColumnLimit) {
     EXPECT_EQ(cells[1], plain(LINE_COLUMN_LIMIT - TAB_WIDTH + 1, 'b'));
 }
 
+// What a surface `columns` cells wide shows of the whole line.
+Cells left_of(const Cells &cells, int columns) {
+    Cells shown;
+    for (const Cell &cell : cells)
+        if (cell.column < columns)
+            shown.push_back(cell);
+    return shown;
+}
+
+size_t visible_length(const std::string &bytes, int columns) {
+    return line_codes_visible_length(reinterpret_cast<const unsigned char *>(bytes.data()),
+                                     bytes.size(), columns);
+}
+
+TEST(LineCodes, VisiblePrefixDrawsWhatTheSurfaceShows) {
+    const std::string lines[] = {
+        "",
+        "short",
+        std::string(300, 'x'),
+        "ab\tc\t\t\td" + std::string(100, 'e'),
+        "\xFF"
+        "3\xFF_" +
+            std::string(90, 'u') + "\xFF.\xFF\xFF",
+        // Codes right at the cut: a font change before the first hidden glyph.
+        std::string(79, 'a') +
+            "\xFF"
+            "5b" +
+            "\xFF",
+        std::string(80, 'a') + "\xFF"
+                               "5b",
+        std::string(2000, '\t') + "tail",
+    };
+    for (const std::string &line : lines)
+        for (int columns : {0, 1, 7, 8, 9, 79, 80, 81, 117, 100000}) {
+            size_t prefix = visible_length(line, columns);
+            ASSERT_LE(prefix, line.size());
+            EXPECT_EQ(decode(line.substr(0, prefix)), left_of(decode(line), columns))
+                << line.size() << " bytes, " << columns << " columns";
+        }
+    // The prefix really is short: a megabyte line costs a window's width.
+    EXPECT_EQ(visible_length(std::string(1 << 20, 'z'), 117), 117u);
+    EXPECT_EQ(visible_length(std::string(1 << 20, '\t'), 117), 15u);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // Decodes arbitrary lines and compares with a second, independently written
 // reading of the codes that looks ahead at pairs instead of keeping a pending
-// escape; also checks that columns only grow and fonts stay in range.
+// escape; also checks that columns only grow, fonts stay in range and the
+// visible prefix of a line draws what a narrow surface shows of all of it.
 #include "fonts/line_codes.h"
 
 #include <cstdint>
@@ -66,5 +67,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             a.code != b.code)
             std::abort();
     }
+
+    // The visible prefix draws exactly the glyphs left of the cut, for a
+    // width taken from the input itself.
+    int columns = size ? data[0] % 96 : 0;
+    size_t prefix = line_codes_visible_length(data, size, columns);
+    if (prefix > size)
+        std::abort();
+    std::vector<Cell> shown = reference(data, prefix);
+    size_t left_of_cut = 0;
+    while (left_of_cut < expected.size() && expected[left_of_cut].column < columns)
+        ++left_of_cut;
+    if (shown.size() != left_of_cut)
+        std::abort();
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i].column != expected[i].column || shown[i].font != expected[i].font ||
+            shown[i].underline != expected[i].underline || shown[i].code != expected[i].code)
+            std::abort();
     return 0;
 }

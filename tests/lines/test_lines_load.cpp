@@ -155,4 +155,38 @@ TEST(LinesLoad, OutOfMemoryKeepsTheLinesReadSoFar) {
     lines_free(&list);
 }
 
+TEST(LinesLoad, ADocumentOverTheMemoryLimitIsLoadedUpToItAndReportedPartial) {
+    TempDir dir;
+    // About 8 MB of short lines against a limit of three blocks.
+    std::string many;
+    for (int i = 0; i < 400000; ++i)
+        many += "line " + std::to_string(i) + " of a document too large to hold\r\n";
+    std::string path = dir.write("many.txt", many);
+    LineList list = lines_new();
+    lines_set_memory_limit(3 * LINES_SLAB_SIZE);
+    int result = lines_load(&list, path.c_str());
+    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    Lines kept = texts(list);
+    ASSERT_GT(kept.size(), 10000u);
+    ASSERT_LT(kept.size(), 400000u);
+    for (size_t i = 0; i < kept.size(); ++i)
+        ASSERT_EQ(kept[i], "line " + std::to_string(i) + " of a document too large to hold");
+    lines_free(&list);
+
+    // A single line larger than the limit, read in many blocks, ends the load
+    // with the lines before it kept.
+    std::string giant =
+        "first\r\nsecond\r\n" + std::string(4 * LINES_SLAB_SIZE, 'g') + "\r\nlast\r\n";
+    path = dir.write("giant.txt", giant);
+    EXPECT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_PARTIAL);
+    EXPECT_EQ(texts(list), (Lines{"first", "second"}));
+    lines_free(&list);
+
+    // Within the limit the same document loads whole; 0 restores the default.
+    lines_set_memory_limit(0);
+    EXPECT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_OK);
+    EXPECT_EQ(lines_count(&list), 4);
+    lines_free(&list);
+}
+
 } // namespace

@@ -108,4 +108,40 @@ TEST(TextStream, RefusingSinkStopsTheStream) {
     EXPECT_EQ(calls, 2);
 }
 
+TEST(TextStream, ALineLongerThanTheLimitFailsTheStreamAndKeepsTheLinesBefore) {
+    for (size_t block : {1, 3, 16, 1000}) {
+        Lines lines;
+        TextStream stream;
+        stream.line_limit = 10;
+        // "exactly10!" is at the limit and passes; the 11-byte line does not,
+        // whether it arrives whole in a block or in pieces.
+        std::string input = "short\nexactly10!\nlonger than 10\nafter\n";
+        bool fed = true;
+        for (size_t at = 0; fed && at < input.size(); at += block)
+            fed = text_stream_feed(&stream, input.data() + at, std::min(block, input.size() - at),
+                                   collect, &lines);
+        if (block < 10) {
+            // Fed in pieces, the long line is collected and refused there.
+            EXPECT_FALSE(fed) << block;
+            EXPECT_FALSE(text_stream_finish(&stream, collect, &lines)) << block;
+            EXPECT_EQ(lines, (Lines{"short", "exactly10!"})) << block;
+            EXPECT_TRUE(stream.partial.empty());
+        } else {
+            // Whole in one block it never needs collecting: the limit guards
+            // what the stream holds, the loader bounds what it keeps.
+            EXPECT_TRUE(fed) << block;
+            EXPECT_TRUE(text_stream_finish(&stream, collect, &lines)) << block;
+            EXPECT_EQ(lines.size(), 4u) << block;
+        }
+    }
+    // An unterminated last line over the limit is refused too.
+    Lines lines;
+    TextStream stream;
+    stream.line_limit = 4;
+    EXPECT_FALSE(text_stream_feed(&stream, "ab\ncd", 5, collect, &lines) &&
+                 text_stream_feed(&stream, "efg", 3, collect, &lines));
+    EXPECT_FALSE(text_stream_finish(&stream, collect, &lines));
+    EXPECT_EQ(lines, Lines{"ab"});
+}
+
 } // namespace
