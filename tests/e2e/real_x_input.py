@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The viewer under Wine driven with real X input (xdotool): navigation and
 arrow keys, Ctrl+O through the accelerator table and its dialog, and Alt+F4
-through the system-key handling to the end of the program.
+through the system-key handling to the end of the program; then the File
+menu clicked with the mouse (Open, Exit), and the close box clicked.
 
     real_x_input.py <source dir> <build dir> <fonts dir>
 
@@ -63,31 +64,69 @@ def check(condition, message):
         raise AssertionError(message)
 
 
-def main():
-    source, build, fonts = sys.argv[1:4]
-    os.environ["DISPLAY"] = viewers_display(source, build)
-    wine_run = os.path.join(build, "wine-run")
+def prepare_folder(build, fonts):
+    """A viewer folder as dist/ lays it out, with the recording plug-in and a
+    100-line document; returns the folder and the document's Windows path."""
     dist = os.path.join(build, "dist")
     plugins = os.path.join(build, "tests", "plugins")
     folder = tempfile.mkdtemp(prefix="korvel-x-input-")
+    shutil.copy(os.path.join(dist, "korvel.exe"), folder)
+    shutil.copytree(fonts, os.path.join(folder, "fonts"),
+                    ignore=lambda _, names: [n for n in names if not n.endswith(".sfn")])
+    os.mkdir(os.path.join(folder, "Plugins"))
+    shutil.copy(os.path.join(plugins, "rec_all.dll"), os.path.join(folder, "Plugins"))
+    doc = os.path.join(folder, "doc.txt")
+    with open(doc, "wb") as f:
+        f.write(b"".join(b"Line %d\r\n" % i for i in range(100)))
+    return folder, windows_path(doc)
+
+
+def start_viewer(build, folder, doc_win):
+    """Starts the viewer on the document; its process and X window, focused,
+    once the plug-ins have seen Create."""
+    viewer = subprocess.Popen([os.path.join(build, "wine-run"),
+                               windows_path(os.path.join(folder, "korvel.exe")), doc_win],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window = xdotool("search", "--sync", "--name", "^Korvel Viewer").split()[0]
+    wait_for(lambda: any(c.startswith("Create ") for c in calls(folder)), "Create")
+    xdotool("windowfocus", "--sync", window)
+    return viewer, window
+
+
+def stop_viewer(viewer):
+    if viewer.poll() is None:
+        viewer.kill()
+        viewer.wait()
+
+
+def check_ended_once(folder, doc_win, code, how):
+    check(code == 0, "%s: exit code %d" % (how, code))
+    got = calls(folder)
+    check(got[0] == "Load window=0 path=%s value=0" % doc_win, "%s: first call %r" % (how, got[0]))
+    check(got[1] == "Create window=1 path=%s value=0" % doc_win, "%s: second call %r" % (how, got[1]))
+    check(got[-1] == "Destroy window=1 path=%s value=0" % doc_win, "%s: last call %r" % (how, got[-1]))
+    check(sum(c.startswith("Destroy ") for c in got) == 1, "%s: Destroy more than once" % how)
+    return got
+
+
+def open_popup_menu(window):
+    """Clicks the menu bar's first title (File) and waits for its drop-down,
+    a nameless window of the viewer's own; returns the drop-down."""
+    def popups():
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "korvel.exe"],
+                               capture_output=True, text=True).stdout.split()
+        return [w for w in found if w != window and xdotool("getwindowname", w).strip() == ""
+                and int(xdotool("getwindowgeometry", "--shell", w).split("HEIGHT=")[1].split()[0]) > 40]
+    xdotool("mousemove", "--window", window, "20", "30", "click", "1")
+    wait_for(lambda: popups(), "the File menu")
+    return popups()[0]
+
+
+def keys_and_accelerators(build, fonts):
+    folder, doc_win = prepare_folder(build, fonts)
     try:
-        shutil.copy(os.path.join(dist, "korvel.exe"), folder)
-        shutil.copytree(fonts, os.path.join(folder, "fonts"),
-                        ignore=lambda _, names: [n for n in names if not n.endswith(".sfn")])
-        os.mkdir(os.path.join(folder, "Plugins"))
-        shutil.copy(os.path.join(plugins, "rec_all.dll"), os.path.join(folder, "Plugins"))
-        doc = os.path.join(folder, "doc.txt")
-        with open(doc, "wb") as f:
-            f.write(b"".join(b"Line %d\r\n" % i for i in range(100)))
-        doc_win = windows_path(doc)
-
-        viewer = subprocess.Popen([wine_run, windows_path(os.path.join(folder, "korvel.exe")),
-                                   doc_win], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        viewer, window = start_viewer(build, folder, doc_win)
         try:
-            window = xdotool("search", "--sync", "--name", "^Korvel Viewer").split()[0]
-            wait_for(lambda: any(c.startswith("Create ") for c in calls(folder)), "Create")
-            xdotool("windowfocus", "--sync", window)
-
             # Navigation keys scroll; the arrows left and right reach KeyPress.
             xdotool("key", "End", "Home", "Next", "Prior", "Down", "Up",
                     "Left", "Right")
@@ -111,22 +150,69 @@ def main():
             # Alt+F4 is left to the system (the plug-in answers 0): the end.
             xdotool("key", "alt+F4")
             code = viewer.wait(timeout=WAIT)
-            check(code == 0, "exit code %d" % code)
         finally:
-            if viewer.poll() is None:
-                viewer.kill()
-                viewer.wait()
-
-        got = calls(folder)
-        check(got[0] == "Load window=0 path=%s value=0" % doc_win, "first call: %r" % got[0])
-        check(got[1] == "Create window=1 path=%s value=0" % doc_win, "second call: %r" % got[1])
-        check(got[-1] == "Destroy window=1 path=%s value=0" % doc_win, "last call: %r" % got[-1])
-        check(sum(c.startswith("Destroy ") for c in got) == 1, "Destroy more than once")
+            stop_viewer(viewer)
+        got = check_ended_once(folder, doc_win, code, "Alt+F4")
         check(any(c == "SysKeyPress window=1 path=%s value=115" % doc_win for c in got),
               "Alt+F4 not offered to SysKeyPress")
-        print("real X input: ok")
     finally:
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def menu_by_mouse(build, fonts):
+    folder, doc_win = prepare_folder(build, fonts)
+    try:
+        viewer, window = start_viewer(build, folder, doc_win)
+        try:
+            # File > Open... (the drop-down's first item) shows the dialog.
+            popup = open_popup_menu(window)
+            xdotool("mousemove", "--window", popup, "40", "10", "click", "1")
+            dialog = xdotool("search", "--sync", "--onlyvisible", "--name", OPEN_TITLE).split()[0]
+            xdotool("windowfocus", "--sync", dialog)
+            xdotool("key", "Escape")
+            wait_for(lambda: not subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--name", OPEN_TITLE],
+                capture_output=True).stdout.strip(), "the Open dialog to close")
+
+            # File > Exit (the last item) ends the program.
+            popup = open_popup_menu(window)
+            height = int(xdotool("getwindowgeometry", "--shell", popup)
+                         .split("HEIGHT=")[1].split()[0])
+            xdotool("mousemove", "--window", popup, "40", str(height - 12), "click", "1")
+            code = viewer.wait(timeout=WAIT)
+        finally:
+            stop_viewer(viewer)
+        got = check_ended_once(folder, doc_win, code, "File > Exit")
+        check(not any(c.startswith("Load window=1") for c in got), "cancelled Open loaded a file")
+        check(not any(c.startswith("KeyPress") for c in got), "menu clicks reached KeyPress")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def close_box_click(build, fonts):
+    folder, doc_win = prepare_folder(build, fonts)
+    try:
+        viewer, window = start_viewer(build, folder, doc_win)
+        try:
+            # The close box sits at the right end of the title bar.
+            width = int(xdotool("getwindowgeometry", "--shell", window)
+                        .split("WIDTH=")[1].split()[0])
+            xdotool("mousemove", "--window", window, str(width - 14), "12", "click", "1")
+            code = viewer.wait(timeout=WAIT)
+        finally:
+            stop_viewer(viewer)
+        check_ended_once(folder, doc_win, code, "close box")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    source, build, fonts = sys.argv[1:4]
+    os.environ["DISPLAY"] = viewers_display(source, build)
+    keys_and_accelerators(build, fonts)
+    menu_by_mouse(build, fonts)
+    close_box_click(build, fonts)
+    print("real X input: ok")
 
 
 if __name__ == "__main__":
