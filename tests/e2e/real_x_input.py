@@ -109,6 +109,12 @@ def check_ended_once(folder, doc_win, code, how):
     return got
 
 
+def geometry(window, key):
+    """WIDTH or HEIGHT of an X window."""
+    shell = xdotool("getwindowgeometry", "--shell", window)
+    return int(shell.split(key + "=")[1].split()[0])
+
+
 def open_popup_menu(window):
     """Clicks the menu bar's first title (File) and waits for its drop-down,
     a nameless window of the viewer's own; returns the drop-down."""
@@ -116,102 +122,86 @@ def open_popup_menu(window):
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "korvel.exe"],
                                capture_output=True, text=True).stdout.split()
         return [w for w in found if w != window and xdotool("getwindowname", w).strip() == ""
-                and int(xdotool("getwindowgeometry", "--shell", w).split("HEIGHT=")[1].split()[0]) > 40]
+                and geometry(w, "HEIGHT") > 40]
     xdotool("mousemove", "--window", window, "20", "30", "click", "1")
     wait_for(lambda: popups(), "the File menu")
     return popups()[0]
 
 
-def keys_and_accelerators(build, fonts):
+def cancel_open_dialog():
+    """Waits for the Open dialog, presses Escape in it and waits till it is gone."""
+    dialog = xdotool("search", "--sync", "--onlyvisible", "--name", OPEN_TITLE).split()[0]
+    xdotool("windowfocus", "--sync", dialog)
+    xdotool("key", "Escape")
+    wait_for(lambda: not subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--name", OPEN_TITLE],
+        capture_output=True).stdout.strip(), "the Open dialog to close")
+
+
+def scenario(build, fonts, how, act):
+    """Runs act(folder, window) on a fresh viewer, which act must end;
+    checks that it ended once with code 0 and returns the plug-in's calls."""
     folder, doc_win = prepare_folder(build, fonts)
     try:
         viewer, window = start_viewer(build, folder, doc_win)
         try:
-            # Navigation keys scroll; the arrows left and right reach KeyPress.
-            xdotool("key", "End", "Home", "Next", "Prior", "Down", "Up",
-                    "Left", "Right")
-            wait_for(lambda: 39 in keypress_values(folder), "KeyPress of Right")
-            check(keypress_values(folder) == [37, 39],
-                  "keys sent to plug-ins: %r" % keypress_values(folder))
-
-            # Ctrl+O opens the Open dialog as a command; Escape cancels it.
-            xdotool("key", "ctrl+o")
-            dialog = xdotool("search", "--sync", "--onlyvisible", "--name", OPEN_TITLE).split()[0]
-            xdotool("windowfocus", "--sync", dialog)
-            xdotool("key", "Escape")
-            wait_for(lambda: not subprocess.run(
-                ["xdotool", "search", "--onlyvisible", "--name", OPEN_TITLE],
-                capture_output=True).stdout.strip(), "the Open dialog to close")
-            xdotool("windowfocus", "--sync", window)
-            check(79 not in keypress_values(folder), "Ctrl+O reached KeyPress")
-            check(not any(c.startswith("Load window=1") for c in calls(folder)),
-                  "cancelled Open loaded a file")
-
-            # Alt+F4 is left to the system (the plug-in answers 0): the end.
-            xdotool("key", "alt+F4")
+            act(folder, window)
             code = viewer.wait(timeout=WAIT)
         finally:
             stop_viewer(viewer)
-        got = check_ended_once(folder, doc_win, code, "Alt+F4")
-        check(any(c == "SysKeyPress window=1 path=%s value=115" % doc_win for c in got),
-              "Alt+F4 not offered to SysKeyPress")
+        return check_ended_once(folder, doc_win, code, how), doc_win
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def menu_by_mouse(build, fonts):
-    folder, doc_win = prepare_folder(build, fonts)
-    try:
-        viewer, window = start_viewer(build, folder, doc_win)
-        try:
-            # File > Open... (the drop-down's first item) shows the dialog.
-            popup = open_popup_menu(window)
-            xdotool("mousemove", "--window", popup, "40", "10", "click", "1")
-            dialog = xdotool("search", "--sync", "--onlyvisible", "--name", OPEN_TITLE).split()[0]
-            xdotool("windowfocus", "--sync", dialog)
-            xdotool("key", "Escape")
-            wait_for(lambda: not subprocess.run(
-                ["xdotool", "search", "--onlyvisible", "--name", OPEN_TITLE],
-                capture_output=True).stdout.strip(), "the Open dialog to close")
+def keys_and_accelerators(folder, window):
+    # Navigation keys scroll; the arrows left and right reach KeyPress.
+    xdotool("key", "End", "Home", "Next", "Prior", "Down", "Up", "Left", "Right")
+    wait_for(lambda: 39 in keypress_values(folder), "KeyPress of Right")
+    check(keypress_values(folder) == [37, 39],
+          "keys sent to plug-ins: %r" % keypress_values(folder))
 
-            # File > Exit (the last item) ends the program.
-            popup = open_popup_menu(window)
-            height = int(xdotool("getwindowgeometry", "--shell", popup)
-                         .split("HEIGHT=")[1].split()[0])
-            xdotool("mousemove", "--window", popup, "40", str(height - 12), "click", "1")
-            code = viewer.wait(timeout=WAIT)
-        finally:
-            stop_viewer(viewer)
-        got = check_ended_once(folder, doc_win, code, "File > Exit")
-        check(not any(c.startswith("Load window=1") for c in got), "cancelled Open loaded a file")
-        check(not any(c.startswith("KeyPress") for c in got), "menu clicks reached KeyPress")
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+    # Ctrl+O opens the Open dialog as a command; Escape cancels it.
+    xdotool("key", "ctrl+o")
+    cancel_open_dialog()
+    xdotool("windowfocus", "--sync", window)
+    check(79 not in keypress_values(folder), "Ctrl+O reached KeyPress")
+    check(not any(c.startswith("Load window=1") for c in calls(folder)),
+          "cancelled Open loaded a file")
+
+    # Alt+F4 is left to the system (the plug-in answers 0): the end.
+    xdotool("key", "alt+F4")
 
 
-def close_box_click(build, fonts):
-    folder, doc_win = prepare_folder(build, fonts)
-    try:
-        viewer, window = start_viewer(build, folder, doc_win)
-        try:
-            # The close box sits at the right end of the title bar.
-            width = int(xdotool("getwindowgeometry", "--shell", window)
-                        .split("WIDTH=")[1].split()[0])
-            xdotool("mousemove", "--window", window, str(width - 14), "12", "click", "1")
-            code = viewer.wait(timeout=WAIT)
-        finally:
-            stop_viewer(viewer)
-        check_ended_once(folder, doc_win, code, "close box")
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+def menu_by_mouse(folder, window):
+    # File > Open... (the drop-down's first item) shows the dialog.
+    popup = open_popup_menu(window)
+    xdotool("mousemove", "--window", popup, "40", "10", "click", "1")
+    cancel_open_dialog()
+    # File > Exit (the last item) ends the program.
+    popup = open_popup_menu(window)
+    xdotool("mousemove", "--window", popup, "40", str(geometry(popup, "HEIGHT") - 12),
+            "click", "1")
+
+
+def close_box_click(folder, window):
+    # The close box sits at the right end of the title bar.
+    xdotool("mousemove", "--window", window, str(geometry(window, "WIDTH") - 14), "12",
+            "click", "1")
 
 
 def main():
     source, build, fonts = sys.argv[1:4]
     os.environ["DISPLAY"] = viewers_display(source, build)
-    keys_and_accelerators(build, fonts)
-    menu_by_mouse(build, fonts)
-    close_box_click(build, fonts)
+    got, doc_win = scenario(build, fonts, "Alt+F4", keys_and_accelerators)
+    check(any(c == "SysKeyPress window=1 path=%s value=115" % doc_win for c in got),
+          "Alt+F4 not offered to SysKeyPress")
+
+    got, _ = scenario(build, fonts, "File > Exit", menu_by_mouse)
+    check(not any(c.startswith("Load window=1") for c in got), "cancelled Open loaded a file")
+    check(not any(c.startswith("KeyPress") for c in got), "menu clicks reached KeyPress")
+
+    scenario(build, fonts, "close box", close_box_click)
     print("real X input: ok")
 
 
