@@ -1,6 +1,7 @@
 // Reading a document file as raw bytes, the platform's way. Opening shares
 // the file for reading and writing with other programs, so it fails only when
-// another program holds the file without read sharing.
+// another program holds the file without read sharing. Only files on a disk
+// open: a pipe or a device (console, serial port, NUL) is refused.
 #pragma once
 
 #include <cstddef>

@@ -13,11 +13,14 @@ struct LineFile {
 LineFile *line_file_open(const char *path) {
     if (!path || !*path)
         return nullptr;
-    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; only regular
+    // files are documents, as on Windows (a FIFO or a terminal could wait for
+    // input for ever). Reads of a regular file ignore the flag.
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         return nullptr;
     struct stat status {};
-    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(descriptor);
         return nullptr;
     }

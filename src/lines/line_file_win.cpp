@@ -15,6 +15,12 @@ LineFile *line_file_open(const char *path) {
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
+    // Only files on a disk are documents: reading a pipe, a console or a
+    // serial port could wait for input for ever.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
     auto *file = new (std::nothrow) LineFile{handle};
     if (!file)
         CloseHandle(handle);

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -95,6 +99,13 @@ TEST(LinesLoad, FilesThatCannotBeOpened) {
     EXPECT_EQ(lines_load(&list, dir.file("missing.krv").c_str()), LINES_LOAD_FAILED);
     EXPECT_EQ(lines_load(&list, ""), LINES_LOAD_FAILED);
     EXPECT_EQ(lines_load(&list, dir.path.string().c_str()), LINES_LOAD_FAILED);
+#ifndef _WIN32
+    // Not files on a disk: a FIFO nobody writes to would block the reader.
+    std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(lines_load(&list, fifo.c_str()), LINES_LOAD_FAILED);
+    EXPECT_EQ(lines_load(&list, "/dev/null"), LINES_LOAD_FAILED);
+#endif
     EXPECT_EQ(list, nullptr);
 }
 

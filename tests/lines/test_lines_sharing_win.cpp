@@ -47,4 +47,48 @@ TEST(LinesSharing, LoaderDoesNotDenyOthersWhileOpen) {
     lines_free(&list);
 }
 
+struct LoadJob {
+    std::string path;
+    int result = 99;
+};
+
+DWORD WINAPI load_job(void *context) {
+    auto *job = static_cast<LoadJob *>(context);
+    LineList list = lines_new();
+    job->result = lines_load(&list, job->path.c_str());
+    lines_free(&list);
+    return 0;
+}
+
+// lines_load on another thread, given five seconds; 99 when it did not return.
+int load_with_timeout(const std::string &path) {
+    auto *job = new LoadJob{path}; // leaked when the load hangs: the thread still uses it
+    HANDLE thread = CreateThread(nullptr, 0, load_job, job, 0, nullptr);
+    if (!thread)
+        return 98;
+    bool ended = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    if (!ended)
+        return 99;
+    int result = job->result;
+    delete job;
+    return result;
+}
+
+TEST(LinesSharing, PipesAndDevicesAreNotDocumentsAndNeverBlockTheLoad) {
+    // A pipe whose other end never writes would keep the reader waiting for
+    // good; so would a console or a serial port.
+    std::string pipe = "\\\\.\\pipe\\korvel-lines-" + std::to_string(GetCurrentProcessId());
+    HANDLE server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                     1, 4096, 4096, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(load_with_timeout(pipe), LINES_LOAD_FAILED);
+    CloseHandle(server);
+    for (const char *device : {"NUL", "CON", "CONIN$", "COM1", "\\\\.\\NUL"})
+        EXPECT_EQ(load_with_timeout(device), LINES_LOAD_FAILED) << device;
+    // A file still loads.
+    TempDir dir;
+    EXPECT_EQ(load_with_timeout(dir.write("doc.txt", "a\r\nb\r\n")), LINES_LOAD_OK);
+}
+
 } // namespace
