@@ -1,6 +1,7 @@
 // How fast the real viewer shows documents, measured from outside under Wine:
 // start-up to the first painted frame, one repaint at the top and at the end
-// of a million-line document against one of a 100-line document, and
+// of a million-line document against one of a 100-line document, a page of
+// megabyte-long lines, and
 // File > Open of a 100 MB document until its first paint.
 //   bench_view [repaints]
 #include "viewer_driver.h"
@@ -128,6 +129,17 @@ int main(int argc, char **argv) {
                 last_page_ms);
     double worst_end = std::max(end_ms, last_page_ms);
     std::printf("end of long / 100-line repaint: %.2f (must be at most 2)\n", worst_end / short_ms);
+
+    // Lines of a megabyte each: a repaint draws only what reaches the window.
+    std::string wide_doc = folder.file("wide.txt");
+    write_lines(wide_doc, 60, 1 << 20);
+    ViewerRun wide_run;
+    if (!viewer_open(wide_run, folder, "\"" + wide_doc + "\""))
+        return 1;
+    double wide_ms = repaint_ms(wide_run, repaints);
+    finish(wide_run);
+    std::printf("repaint, 60 lines of 1 MB each: %.3f ms (%.2f of the 100-line repaint)\n", wide_ms,
+                wide_ms / short_ms);
 
     std::string big_doc = folder.file("big.txt");
     const long big_lines = 100L * 1000 * 1000 / 72; // 70 characters and CR LF
