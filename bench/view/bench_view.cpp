@@ -84,6 +84,20 @@ double start_up_ms(const TempDir &folder, const std::string &document) {
     return ms;
 }
 
+// Median repaint at the top of a document of `count` lines `width` bytes
+// wide; -1 when the viewer did not open.
+double top_repaint_ms(const TempDir &folder, const char *name, long count, size_t width,
+                      int repaints) {
+    std::string path = folder.file(name);
+    write_lines(path, count, width);
+    ViewerRun run;
+    if (!viewer_open(run, folder, "\"" + path + "\""))
+        return -1;
+    double ms = repaint_ms(run, repaints);
+    finish(run);
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -99,13 +113,9 @@ int main(int argc, char **argv) {
     std::printf("start-up to first paint, sample document: %.1f ms (median of 5)\n",
                 median(starts));
 
-    std::string short_doc = folder.file("short.txt");
-    write_lines(short_doc, 100, 60);
-    ViewerRun run;
-    if (!viewer_open(run, folder, "\"" + short_doc + "\""))
+    double short_ms = top_repaint_ms(folder, "short.txt", 100, 60, repaints);
+    if (short_ms < 0)
         return 1;
-    double short_ms = repaint_ms(run, repaints);
-    finish(run);
     std::printf("repaint, 100-line document: %.3f ms\n", short_ms);
 
     std::string long_doc = folder.file("long.txt");
@@ -131,13 +141,9 @@ int main(int argc, char **argv) {
     std::printf("end of long / 100-line repaint: %.2f (must be at most 2)\n", worst_end / short_ms);
 
     // Lines of a megabyte each: a repaint draws only what reaches the window.
-    std::string wide_doc = folder.file("wide.txt");
-    write_lines(wide_doc, 60, 1 << 20);
-    ViewerRun wide_run;
-    if (!viewer_open(wide_run, folder, "\"" + wide_doc + "\""))
+    double wide_ms = top_repaint_ms(folder, "wide.txt", 60, 1 << 20, repaints);
+    if (wide_ms < 0)
         return 1;
-    double wide_ms = repaint_ms(wide_run, repaints);
-    finish(wide_run);
     std::printf("repaint, 60 lines of 1 MB each: %.3f ms (%.2f of the 100-line repaint)\n", wide_ms,
                 wide_ms / short_ms);
 
