@@ -21,10 +21,17 @@ constexpr int LINES_LOAD_OK = 0;
 constexpr int LINES_LOAD_FAILED = -1; // the file could not be opened
 constexpr int LINES_LOAD_PARTIAL = 1; // opened, but memory or a read error cut it short
 
+// The most memory a document's lines may take. A larger document is loaded
+// up to there and reported as not loaded whole. The bound keeps a 32-bit
+// process usable after opening a file larger than its address space: the
+// window, its paint bitmap and the system's own libraries still need room.
+constexpr size_t LINES_MEMORY_LIMIT = size_t{1024} * 1024 * 1024;
+
 LineList lines_new();
 // Loads the file at `path` into `list`, which must be empty. Returns
 // LINES_LOAD_OK, LINES_LOAD_FAILED (list stays empty) or LINES_LOAD_PARTIAL
-// (the list holds every line read before the failure).
+// (the list holds every line read before memory, the memory limit or a read
+// error stopped it).
 int lines_load(LineList *list, const char *path);
 int lines_count(const LineList *list);
 void lines_free(LineList *list);
