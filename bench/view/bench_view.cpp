@@ -1,8 +1,8 @@
 // How fast the real viewer shows documents, measured from outside under Wine:
 // start-up to the first painted frame, one repaint at the top and at the end
 // of a million-line document against one of a 100-line document, a page of
-// megabyte-long lines, and
-// File > Open of a 100 MB document until its first paint.
+// megabyte-long lines, and File > Open of a 100 MB document until its first
+// paint.
 //   bench_view [repaints]
 #include "viewer_driver.h"
 
