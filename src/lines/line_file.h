@@ -11,4 +11,7 @@ struct LineFile;
 LineFile *line_file_open(const char *path);
 // Bytes read into `buffer`: 0 at the end of the file, -1 on a read error.
 long line_file_read(LineFile *file, char *buffer, size_t capacity);
+// The file's size when it was opened, for planning only: others may still
+// change it while it is read.
+unsigned long long line_file_size(const LineFile *file);
 void line_file_close(LineFile *file);

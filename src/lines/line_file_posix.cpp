@@ -8,6 +8,7 @@
 
 struct LineFile {
     int descriptor;
+    unsigned long long size;
 };
 
 LineFile *line_file_open(const char *path) {
@@ -24,7 +25,8 @@ LineFile *line_file_open(const char *path) {
         close(descriptor);
         return nullptr;
     }
-    auto *file = new (std::nothrow) LineFile{descriptor};
+    auto *file =
+        new (std::nothrow) LineFile{descriptor, static_cast<unsigned long long>(status.st_size)};
     if (!file)
         close(descriptor);
     return file;
@@ -38,6 +40,10 @@ long line_file_read(LineFile *file, char *buffer, size_t capacity) {
         if (errno != EINTR)
             return -1;
     }
+}
+
+unsigned long long line_file_size(const LineFile *file) {
+    return file->size;
 }
 
 void line_file_close(LineFile *file) {

@@ -5,6 +5,7 @@
 
 struct LineFile {
     HANDLE handle;
+    unsigned long long size;
 };
 
 LineFile *line_file_open(const char *path) {
@@ -21,7 +22,11 @@ LineFile *line_file_open(const char *path) {
         CloseHandle(handle);
         return nullptr;
     }
-    auto *file = new (std::nothrow) LineFile{handle};
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size))
+        size.QuadPart = 0;
+    auto *file =
+        new (std::nothrow) LineFile{handle, static_cast<unsigned long long>(size.QuadPart)};
     if (!file)
         CloseHandle(handle);
     return file;
@@ -32,6 +37,10 @@ long line_file_read(LineFile *file, char *buffer, size_t capacity) {
     if (!ReadFile(file->handle, buffer, static_cast<DWORD>(capacity), &got, nullptr))
         return -1;
     return static_cast<long>(got);
+}
+
+unsigned long long line_file_size(const LineFile *file) {
+    return file->size;
 }
 
 void line_file_close(LineFile *file) {

@@ -2,6 +2,7 @@
 
 #include "line_file.h"
 #include "lines_testing.h"
+#include "slab_supply.h"
 #include "text_stream.h"
 
 #include <cstdlib>
@@ -11,6 +12,9 @@
 namespace {
 
 constexpr size_t READ_BLOCK_SIZE = 256 * 1024;
+// From this size on a helper thread makes the loader's blocks ready ahead;
+// below it starting a thread would cost more than it saves.
+constexpr unsigned long long HELPED_LOAD_SIZE = 8 * LINES_SLAB_SIZE;
 
 LinesAllocator slab_allocator = nullptr;
 size_t memory_limit = LINES_MEMORY_LIMIT;
@@ -40,6 +44,7 @@ struct Appender {
     LineNode **tail_link; // the list head, or the last node's `next`
     Slab *slab;           // the slab being filled
     size_t held;          // bytes of all slabs so far
+    SlabSupply *supply;   // blocks made ready ahead, when a helper runs
 };
 
 size_t node_size(size_t text_length) {
@@ -55,10 +60,14 @@ void *reserve_node(Appender *appender, size_t size) {
             size > LINES_SLAB_SIZE - SLAB_HEADER ? size : LINES_SLAB_SIZE - SLAB_HEADER;
         if (SLAB_HEADER + capacity > memory_limit - appender->held)
             return nullptr;
-        auto *fresh = static_cast<Slab *>(allocate_slab(SLAB_HEADER + capacity));
+        size_t bytes = SLAB_HEADER + capacity;
+        void *block = nullptr;
+        if (appender->supply && bytes == LINES_SLAB_SIZE)
+            block = slab_supply_take(appender->supply, appender->held + bytes);
+        auto *fresh = static_cast<Slab *>(block ? block : allocate_slab(bytes));
         if (!fresh)
             return nullptr;
-        appender->held += SLAB_HEADER + capacity;
+        appender->held += bytes;
         *fresh = Slab{nullptr, 0, capacity};
         if (slab)
             slab->next = fresh;
@@ -138,8 +147,13 @@ int lines_load(LineList *list, const char *path) {
         return LINES_LOAD_FAILED;
     // The list must be empty: its slabs start with the first line.
     lines_free(list);
-    Appender appender{list, nullptr, 0};
+    Appender appender{list, nullptr, 0, nullptr};
+    SlabSupply supply;
+    if (line_file_size(file) >= HELPED_LOAD_SIZE &&
+        slab_supply_start(&supply, LINES_SLAB_SIZE, memory_limit, allocate_slab))
+        appender.supply = &supply;
     bool whole = read_lines(file, &appender);
+    slab_supply_stop(&supply);
     line_file_close(file);
     return whole ? LINES_LOAD_OK : LINES_LOAD_PARTIAL;
 }
