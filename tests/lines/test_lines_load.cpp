@@ -3,6 +3,7 @@
 // be opened, and running out of memory part way.
 #include "lines/lines.h"
 #include "lines/lines_testing.h"
+#include "line_texts.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,17 +17,6 @@
 #endif
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-Lines texts(const LineList &list) {
-    Lines out;
-    for (const LineNode *node = list; node; node = node->next) {
-        EXPECT_EQ(node->text[node->length], '\0');
-        out.emplace_back(node->text, node->length);
-    }
-    return out;
-}
 
 struct Loaded {
     int result;

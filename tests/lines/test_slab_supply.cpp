@@ -3,6 +3,7 @@
 #include "lines/lines.h"
 #include "lines/lines_testing.h"
 #include "lines/slab_supply.h"
+#include "line_texts.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace {
-
-using Lines = std::vector<std::string>;
 
 std::atomic<int> allocations{0};
 std::atomic<int> allocations_left{0};
@@ -118,15 +117,6 @@ std::string large_document(size_t megabytes, Lines *expected) {
         bytes += line + (n % 3 ? "\r\n" : "\n");
     }
     return bytes;
-}
-
-Lines texts(const LineList &list) {
-    Lines out;
-    for (const LineNode *node = list; node; node = node->next) {
-        EXPECT_EQ(node->text[node->length], '\0');
-        out.emplace_back(node->text, node->length);
-    }
-    return out;
 }
 
 TEST(SlabSupply, LargeDocumentsLoadWholeAndStopCleanly) {
