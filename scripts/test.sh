@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build (sanitizers,
 # fuzzers, font checks), the loader's tests under ThreadSanitizer (it loads
-# large documents with a helper thread) and the Windows build under Wine. Exits non-zero on
-# any failure.
+# large documents with a helper thread) and the Windows build under Wine.
+# Exits non-zero on any failure.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

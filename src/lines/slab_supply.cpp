@@ -53,12 +53,11 @@ bool slab_supply_start(SlabSupply *supply, size_t block_size, size_t limit, Slab
     } catch (const std::system_error &) {
         return false;
     }
-    supply->running = true;
     return true;
 }
 
 void *slab_supply_take(SlabSupply *supply, size_t held) {
-    if (!supply->running)
+    if (!supply->helper.joinable())
         return nullptr;
     void *block = nullptr;
     {
@@ -72,7 +71,7 @@ void *slab_supply_take(SlabSupply *supply, size_t held) {
 }
 
 void slab_supply_stop(SlabSupply *supply) {
-    if (!supply->running)
+    if (!supply->helper.joinable())
         return;
     {
         std::lock_guard<std::mutex> guard(supply->lock);
@@ -80,7 +79,6 @@ void slab_supply_stop(SlabSupply *supply) {
     }
     supply->changed.notify_one();
     supply->helper.join();
-    supply->running = false;
     for (size_t i = 0; i < supply->ready_count; ++i)
         std::free(supply->ready[i]);
     supply->ready_count = 0;

@@ -27,7 +27,6 @@ struct SlabSupply {
     std::array<void *, SLAB_SUPPLY_DEPTH> ready{};
     size_t ready_count = 0;
     bool stopping = false;
-    bool running = false;
 };
 
 // Starts the helper. False when no thread could be started; the loader then
