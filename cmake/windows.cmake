@@ -26,7 +26,10 @@ add_executable(korvel WIN32
     src/main/view.cpp
     res/korvel.rc
 )
-target_include_directories(korvel PRIVATE .)
+target_include_directories(korvel PRIVATE . ${CMAKE_BINARY_DIR}/generated)
+configure_file(res/korvel.manifest.in ${CMAKE_BINARY_DIR}/generated/korvel.manifest @ONLY)
+set_source_files_properties(res/korvel.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_BINARY_DIR}/generated/korvel.manifest;${CMAKE_BINARY_DIR}/generated/korvel_version.h;${PROJECT_SOURCE_DIR}/res/korvel.ico")
 target_link_libraries(korvel PRIVATE korvel_win comdlg32)
 set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR})
 add_custom_command(TARGET korvel POST_BUILD

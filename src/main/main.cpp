@@ -3,6 +3,7 @@
 #include "app.h"
 #include "command_line.h"
 #include "debuglog/debuglog.h"
+#include "korvel_version.h"
 #include "plugins/plugins.h"
 #include "view.h"
 #include "window.h"
@@ -64,7 +65,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
         load_from_command_line(arguments);
 
     char title[64];
-    wsprintfA(title, "Korvel Viewer %u.%u.%u-%s", 0, 5, 5, "DEBUG");
+    wsprintfA(title, "Korvel Viewer %u.%u.%u-%s", KORVEL_VERSION_MAJOR, KORVEL_VERSION_MINOR,
+              KORVEL_VERSION_PATCH, "DEBUG");
     HWND window = CreateWindowExA(
         WS_EX_APPWINDOW, WINDOW_CLASS, title, WS_OVERLAPPEDWINDOW | WS_VSCROLL, CW_USEDEFAULT,
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);

@@ -1,5 +1,7 @@
 // The viewer's own resources, read from the built korvel.exe: the menu with
-// its CP1251 captions and command numbers, the two accelerators, the icon.
+// its CP1251 captions and command numbers, the two accelerators, the icon,
+// the version information and the manifest.
+#include "korvel_version.h"
 #include "support/programs_win.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +36,14 @@ void PrintTo(const Item &item, std::ostream *out) {
     *out << item.caption << " = " << item.id;
 }
 
+std::string viewer_exe() {
+    return test_bin_directory() + "\\..\\..\\dist\\korvel.exe";
+}
+
 struct Viewer : testing::Test {
     HMODULE module = nullptr;
     void SetUp() override {
-        std::string exe = test_bin_directory() + "\\..\\..\\dist\\korvel.exe";
+        std::string exe = viewer_exe();
         module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module, nullptr) << exe;
     }
@@ -94,6 +100,84 @@ TEST_F(Viewer, IconIsOne32By32ImageWith16Colours) {
     EXPECT_EQ(bytes[7], 32); // height
     EXPECT_EQ(bytes[8], 16); // colours
     EXPECT_EQ(bytes[12], 4); // bits per pixel
+}
+
+TEST_F(Viewer, VersionInformationAndManifestAreWhatWindowsReads) {
+    std::string exe = viewer_exe();
+    DWORD size = GetFileVersionInfoSizeA(exe.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, info.data()));
+    auto query = [&](const char *key) -> std::pair<void *, UINT> {
+        void *value = nullptr;
+        UINT length = 0;
+        if (!VerQueryValueA(info.data(), key, &value, &length))
+            return {nullptr, 0};
+        return {value, length};
+    };
+    auto *fixed = static_cast<VS_FIXEDFILEINFO *>(query("\\").first);
+    ASSERT_NE(fixed, nullptr);
+    const DWORD high = MAKELONG(KORVEL_VERSION_MINOR, KORVEL_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, KORVEL_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    // Russian, CP1251: the block Explorer shows the strings of.
+    auto translation = query("\\VarFileInfo\\Translation");
+    ASSERT_EQ(translation.second, 4u);
+    EXPECT_EQ(static_cast<WORD *>(translation.first)[0], 0x0419);
+    EXPECT_EQ(static_cast<WORD *>(translation.first)[1], 1251);
+    auto text = [&](const char *name) {
+        auto value = query((std::string("\\StringFileInfo\\041904E3\\") + name).c_str());
+        return value.first ? std::string(static_cast<char *>(value.first)) : std::string("(none)");
+    };
+    EXPECT_EQ(text("ProductName"), "Korvel Viewer");
+    EXPECT_EQ(text("FileVersion"), KORVEL_VERSION_STRING ".0");
+    EXPECT_EQ(text("ProductVersion"), KORVEL_VERSION_STRING ".0");
+    EXPECT_EQ(text("OriginalFilename"), "korvel.exe");
+    EXPECT_NE(text("FileDescription"), "(none)");
+    EXPECT_NE(text("LegalCopyright").find("MIT"), std::string::npos);
+
+    // The manifest as the loader reads it: with its activation context on,
+    // Common Controls come in version 6.
+    HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(manifest, nullptr);
+    std::string xml(static_cast<const char *>(LockResource(LoadResource(module, manifest))),
+                    SizeofResource(module, manifest));
+    EXPECT_NE(xml.find("level=\"asInvoker\""), std::string::npos);
+    for (const char *windows : {"35138b9a-5d96-4fbd-8e2d-a2440225f93a",  // 7
+                                "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",  // 8
+                                "1f676c76-80e1-4239-95bb-83d0f6d0da78",  // 8.1
+                                "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) // 10, 11
+        EXPECT_NE(xml.find(std::string("<supportedOS Id=\"{") + windows + "}\"/>"),
+                  std::string::npos)
+            << windows;
+    // DPI-unaware: no dpiAware or dpiAwareness setting at all.
+    EXPECT_EQ(xml.find("dpiAware"), std::string::npos);
+
+    ACTCTXA context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = exe.c_str();
+    context.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE activation = CreateActCtxA(&context);
+    ASSERT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
+    ULONG_PTR cookie = 0;
+    ASSERT_TRUE(ActivateActCtx(activation, &cookie));
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    DeactivateActCtx(0, cookie);
+    ReleaseActCtx(activation);
+    ASSERT_NE(controls, nullptr);
+    // The side-by-side copy (WinSxS\\x86_microsoft.windows.common-controls_..._6.0.*),
+    // not the version 5 one of the system folder.
+    char loaded[MAX_PATH] = "";
+    GetModuleFileNameA(controls, loaded, MAX_PATH);
+    EXPECT_NE(std::string(CharLowerA(loaded))
+                  .find("microsoft.windows.common-controls_6595b64144ccf1df_6.0."),
+              std::string::npos)
+        << loaded;
 }
 
 } // namespace
