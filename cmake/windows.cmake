@@ -59,3 +59,16 @@ add_library(sample_plugin SHARED EXCLUDE_FROM_ALL sdk/sample/keep_open.c)
 target_include_directories(sample_plugin PRIVATE sdk)
 set_target_properties(sample_plugin PROPERTIES PREFIX "" OUTPUT_NAME keep_open
     RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)
+
+# The Windows zip for users: build/win/packages/korvel-viewer-<version>-win32.zip
+# (scripts/package.sh puts it with the Debian package into build/packages).
+set(KORVEL_ZIP ${CMAKE_BINARY_DIR}/packages/korvel-viewer-${PROJECT_VERSION}-win32.zip)
+file(GLOB KORVEL_ZIP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fonts/LICENSES/*.txt
+    ${PROJECT_SOURCE_DIR}/sdk/*.h ${PROJECT_SOURCE_DIR}/sdk/*.md ${PROJECT_SOURCE_DIR}/sdk/sample/*.c)
+add_custom_command(OUTPUT ${KORVEL_ZIP}
+    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh ${PROJECT_SOURCE_DIR} ${KORVEL_DIST_DIR}
+            ${PROJECT_VERSION} ${KORVEL_ZIP}
+    DEPENDS korvel ${KORVEL_DIST_FONTS} ${KORVEL_ZIP_SOURCES} ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh
+            ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${PROJECT_SOURCE_DIR}/LICENSE
+    VERBATIM)
+add_custom_target(korvel_zip ALL DEPENDS ${KORVEL_ZIP})

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the main job need.
-# Safe to run again: apt-get skips what is already there.
+#   setup.sh [packaging] [package-test]
+# "packaging" adds the tools of scripts/package.sh, "package-test" those of
+# scripts/test-packages.sh. Safe to run again: apt-get skips what is already
+# there.
 set -euo pipefail
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -26,6 +29,13 @@ packages=(
   # font generator sources
   console-setup-linux fonts-terminus unifont
 )
+for extra in "$@"; do
+  case "$extra" in
+    packaging) packages+=(dpkg-dev debhelper fakeroot lintian desktop-file-utils) ;;
+    package-test) packages+=(debootstrap) ;;
+    *) echo "setup.sh: unknown group '$extra'" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -471,13 +471,21 @@ Picture capture_client(HWND window) {
     return picture_of(window, client.right - client.left, client.bottom - client.top);
 }
 
+namespace {
+std::string shipped_fonts_directory = KORVEL_E2E_FONTS;
+}
+
+void use_shipped_fonts_from(const std::string &directory) {
+    shipped_fonts_directory = directory;
+}
+
 const FontBytes &shipped_font(int number) {
     static std::map<int, FontBytes> fonts;
     auto found = fonts.find(number);
     if (found != fonts.end())
         return found->second;
     std::string bytes =
-        read_file(std::string(KORVEL_E2E_FONTS "/vga") + std::to_string(number) + ".sfn");
+        read_file(shipped_fonts_directory + "/vga" + std::to_string(number) + ".sfn");
     FontBytes font(bytes.begin(), bytes.end());
     font.resize(FONT_BYTES);
     return fonts.emplace(number, std::move(font)).first->second;

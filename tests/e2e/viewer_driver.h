@@ -115,6 +115,9 @@ uint32_t colour_of(COLORREF colour);
 
 using FontBytes = std::vector<unsigned char>; // 256 glyphs of 19 row bytes
 const FontBytes &shipped_font(int number);
+// Where shipped_font reads from (default: the source tree's fonts); call it
+// before the first shipped_font.
+void use_shipped_fonts_from(const std::string &directory);
 bool glyph_has_ink(const FontBytes &font, unsigned char glyph, int column, int row);
 
 // Whether the cell with its top-left corner at (x, y) holds exactly the
