@@ -13,7 +13,7 @@ out="$root/build/packages"
 version=$(sed -n 's/^project(korvel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 revision=1
 
-bash "$root/scripts/setup.sh" packaging
+bash "$root/scripts/setup.sh" packaging >/dev/null
 mkdir -p "$out"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
 
