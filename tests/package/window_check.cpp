@@ -46,13 +46,13 @@ std::string difference(const Picture &shown, const std::vector<std::string> &lin
     if (indicator_text(shown) != expected)
         return "indicator \"" + indicator_text(shown) + "\", expected \"" + expected + "\"";
     int rows = std::min<int>(
-        {CHECKED_ROWS, static_cast<int>(lines.size()), shown.height / E2E_LINE_HEIGHT - 1});
+        {CHECKED_ROWS, static_cast<int>(lines.size()), shown.height / LINE_HEIGHT - 1});
     for (int row = 0; row < rows; ++row) {
         // Cell by cell: letters that look alike (C and С) are the same picture.
         const std::string &line = lines[row];
         int columns = std::min<int>(CHECKED_COLUMNS, static_cast<int>(line.size()));
         for (int column = 0; column < columns; ++column)
-            if (!cell_shows(shown, column * E2E_CELL_WIDTH, row * E2E_LINE_HEIGHT, 0,
+            if (!cell_shows(shown, column * CHAR_WIDTH, row * LINE_HEIGHT, 0,
                             static_cast<unsigned char>(line[column])))
                 return "row " + std::to_string(row) + " column " + std::to_string(column) +
                        " differs; the row reads \"" + row_text(shown, row, 0, CHECKED_COLUMNS) +
