@@ -1,11 +1,13 @@
 // Checks from outside that a running Korvel Viewer shows a plain CP866 text
 // document (no in-line codes, no control lines): its first rows read back
-// cell by cell with the given fonts, and the position indicator "0 из N".
+// cell by cell with the given fonts, the position indicator "0 из N", and
+// the title with this build's version.
 // Then it closes the viewer. The package tests start the viewer their own way
 // (from the unpacked zip, through the installed launcher) and run this in the
 // same Wine prefix.
 //   window_check.exe FONTS_DIR DOCUMENT
 // Exit status 0 when the window shows the document, 1 when it does not.
+#include "korvel_version.h"
 #include "viewer_driver.h"
 
 #include <algorithm>
@@ -73,6 +75,13 @@ int main(int argc, char **argv) {
     HWND window = wait_viewer_window();
     if (!window) {
         std::fprintf(stderr, "window_check: no viewer window\n");
+        return 1;
+    }
+    const std::string title = "Korvel Viewer " KORVEL_VERSION_STRING "-DEBUG";
+    if (window_text(window) != title) {
+        std::fprintf(stderr, "window_check: the title is \"%s\", not \"%s\"\n",
+                     window_text(window).c_str(), title.c_str());
+        PostMessageA(window, WM_CLOSE, 0, 0);
         return 1;
     }
     SetWindowPos(window, nullptr, 0, 0, 800, 520, SWP_NOZORDER | SWP_NOACTIVATE);
