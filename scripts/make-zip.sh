@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Makes the Windows zip from a built dist/ folder:
-#   make-zip.sh SOURCE_DIR DIST_DIR VERSION OUT.zip
+#   make-zip.sh SOURCE_DIR DIST_DIR VERSION OUT.zip [STRIP]
 # The zip holds one folder, korvel-viewer-VERSION, with the program, its fonts
 # and their licences, an empty Plugins folder, README.txt for users, LICENSE
 # and the plug-in kit (sdk). Text for users gets CR LF line ends.
 set -euo pipefail
 
-source_dir=$1 dist=$2 version=$3 out=$4
+source_dir=$1 dist=$2 version=$3 out=$4 strip=${5:-}
 name="korvel-viewer-$version"
 stage="$out.stage"
 rm -rf "$stage" "$out"
@@ -14,6 +14,8 @@ top="$stage/$name"
 mkdir -p "$top/fonts/LICENSES" "$top/Plugins" "$top/sdk/sample"
 
 cp "$dist/korvel.exe" "$top/"
+# Without the debugging information the build keeps for the tests.
+[ -z "$strip" ] || "$strip" --strip-debug "$top/korvel.exe"
 cp "$dist"/fonts/vga?.sfn "$top/fonts/"
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
 # README.txt: UTF-8 with a byte-order mark, which Notepad takes as UTF-8.
