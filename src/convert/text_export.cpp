@@ -47,8 +47,18 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
             size_t end = line->length - done < STRETCH ? line->length : done + STRETCH;
             size_t start = done;
             char *at = output_reserve(buffer, STRETCH_ROOM);
-            for (; done < end && state.column < LINE_COLUMN_LIMIT; ++done) {
-                if (line_codes_step(state, bytes[done], glyph)) {
+            while (done < end && state.column < LINE_COLUMN_LIMIT) {
+                if (!state.escape_pending && line_codes_plain_glyph(bytes[done])) {
+                    size_t room = static_cast<size_t>(LINE_COLUMN_LIMIT - state.column);
+                    size_t run_end = end - done < room ? end : done + room;
+                    size_t run_start = done;
+                    for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
+                        at = output_put_utf8(at, cp866_glyph_utf8(bytes[done]));
+                    state.column += static_cast<int>(done - run_start);
+                    written = state.column;
+                    continue;
+                }
+                if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
                     at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
                     written = state.column;
                 } else if (state.column != written) { // a tab

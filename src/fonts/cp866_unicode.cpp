@@ -1,7 +1,5 @@
 #include "cp866_unicode.h"
 
-#include <array>
-
 namespace {
 
 // 0x00-0x1F: NUL is blank, the rest are the IBM PC symbols.
@@ -55,14 +53,16 @@ constexpr Utf8Char encode(char32_t c) {
             4};
 }
 
-constexpr std::array<Utf8Char, 256> UTF8_TABLE = [] {
+constexpr std::array<Utf8Char, 256> utf8_table() {
     std::array<Utf8Char, 256> table{};
     for (int byte = 0; byte < 256; ++byte)
         table[byte] = encode(glyph_unicode(static_cast<unsigned char>(byte)));
     return table;
-}();
+}
 
 } // namespace
+
+constinit const std::array<Utf8Char, 256> CP866_GLYPH_UTF8 = utf8_table();
 
 char32_t cp866_glyph_unicode(unsigned char byte) {
     return glyph_unicode(byte);
@@ -70,8 +70,4 @@ char32_t cp866_glyph_unicode(unsigned char byte) {
 
 Utf8Char utf8_encode(char32_t character) {
     return encode(character);
-}
-
-const Utf8Char &cp866_glyph_utf8(unsigned char byte) {
-    return UTF8_TABLE[byte];
 }

@@ -2,6 +2,7 @@
 // that carries a document's text (plain text, HTML, the text layer of a PDF).
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 // The character the screen shows for `byte`: CP866 for 0x20-0xFF (0xFF, the
@@ -19,5 +20,10 @@ struct Utf8Char {
 // U+10FFFF) becomes U+FFFD.
 Utf8Char utf8_encode(char32_t character);
 
-// cp866_glyph_unicode(byte) in UTF-8, from a table made once.
-const Utf8Char &cp866_glyph_utf8(unsigned char byte);
+// cp866_glyph_unicode(byte) in UTF-8 for every byte, made at compile time; the
+// text writers look up every byte of a document here.
+extern const std::array<Utf8Char, 256> CP866_GLYPH_UTF8;
+
+inline const Utf8Char &cp866_glyph_utf8(unsigned char byte) {
+    return CP866_GLYPH_UTF8[byte];
+}
