@@ -116,7 +116,7 @@ std::string html_text(const char *utf8) {
 
 // Bytes of a line converted per reservation; each yields at most a run's
 // close and open tags (under 40 bytes) and an escaped character or a tab.
-constexpr size_t STRETCH = 8192;
+constexpr size_t STRETCH = 2048;
 constexpr size_t STRETCH_ROOM = STRETCH * 48 + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
 

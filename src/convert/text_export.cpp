@@ -9,22 +9,9 @@ namespace {
 
 // Bytes of a line converted per reservation: each yields one character of up
 // to 3 bytes (4 stored), or a tab's fill of at most TAB_WIDTH bytes.
-constexpr size_t STRETCH = 16384;
+constexpr size_t STRETCH = 4096;
 constexpr size_t STRETCH_ROOM = STRETCH * TAB_WIDTH + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
-
-// Fills from `column` to the tab stop `stop`: tabs, as many as the screen
-// passed, or spaces. Codes take no column on screen, so the output's column
-// is the screen's column and a tab lands on the same stop there.
-char *fill_to(char *at, int column, int stop, bool expand_tabs) {
-    if (expand_tabs) {
-        std::memset(at, ' ', stop - column);
-        return at + (stop - column);
-    }
-    int tabs = stop / TAB_WIDTH - column / TAB_WIDTH;
-    std::memset(at, '\t', tabs);
-    return at + tabs;
-}
 
 } // namespace
 
@@ -61,8 +48,15 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
                 if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
                     at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
                     written = state.column;
-                } else if (state.column != written) { // a tab
-                    at = fill_to(at, written, state.column, options.expand_tabs);
+                } else if (state.column != written) {
+                    // A tab. Codes take no column on screen, so the output's
+                    // column is the screen's and a tab reaches the same stop.
+                    if (options.expand_tabs) {
+                        std::memset(at, ' ', state.column - written);
+                        at += state.column - written;
+                    } else {
+                        *at++ = '\t';
+                    }
                     written = state.column;
                 }
             }
