@@ -71,3 +71,35 @@ char32_t cp866_glyph_unicode(unsigned char byte) {
 Utf8Char utf8_encode(char32_t character) {
     return encode(character);
 }
+
+char32_t utf8_decode(std::string_view text, size_t &at) {
+    constexpr char32_t REPLACEMENT = 0xFFFD;
+    auto lead = static_cast<unsigned char>(text[at]);
+    size_t length = lead < 0x80   ? 1
+                    : lead < 0xC2 ? 0
+                    : lead < 0xE0 ? 2
+                    : lead < 0xF0 ? 3
+                    : lead < 0xF5 ? 4
+                                  : 0;
+    if (length == 0 || text.size() - at < length) {
+        ++at;
+        return length == 1 ? lead : REPLACEMENT;
+    }
+    char32_t character = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++at;
+            return REPLACEMENT;
+        }
+        character = character << 6 | (next & 0x3F);
+    }
+    constexpr char32_t LOWEST[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (character < LOWEST[length] || character > 0x10FFFF ||
+        (character >= 0xD800 && character < 0xE000)) {
+        ++at;
+        return REPLACEMENT;
+    }
+    at += length;
+    return character;
+}

@@ -54,7 +54,7 @@ TEST(Cp866Unicode, EveryByteShowsItsGlyphsCharacter) {
     EXPECT_EQ(utf8_of(0xFC), "№");
 }
 
-TEST(Cp866Unicode, Utf8Encoding) {
+TEST(Cp866Unicode, Utf8EncodingAndDecoding) {
     auto encoded = [](char32_t c) {
         Utf8Char u = utf8_encode(c);
         return std::string(u.bytes, u.length);
@@ -71,4 +71,18 @@ TEST(Cp866Unicode, Utf8Encoding) {
     EXPECT_EQ(encoded(0x110000), "\xEF\xBF\xBD");
     for (int byte = 0; byte < 256; ++byte)
         EXPECT_EQ(utf8_of(byte), encoded(cp866_glyph_unicode(byte)));
+
+    // Decoding gives back what encoding made, and reads a broken sequence as
+    // one U+FFFD per byte.
+    auto decoded = [](std::string_view text) {
+        std::u32string characters;
+        for (size_t at = 0; at < text.size();)
+            characters += utf8_decode(text, at);
+        return characters;
+    };
+    for (char32_t c : {0x0, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF})
+        EXPECT_EQ(decoded(encoded(c)), std::u32string(1, c));
+    EXPECT_EQ(decoded("a\x80\xC0\xAF\xE2\x94"), U"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(decoded("\xED\xA0\x80\xF4\x90\x80\x80"), std::u32string(7, 0xFFFD));
+    EXPECT_EQ(decoded("\xE2\x94\x82\xF0\x9F\x98\x80"), U"│😀");
 }
