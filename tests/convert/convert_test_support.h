@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,53 +39,50 @@ template <typename Write> std::string capture(Write &&write, int *result = nullp
     return text;
 }
 
-// The text inside the page's <pre>, with the markup the HTML writer may use
-// there read back: <span class="..."> and </span>, never nested, and the
-// entities &amp; &lt; &gt;. Empty when anything else is found. The newline
-// right after <pre> is not content, as in every HTML parser.
+// The text inside the page's <pre>, read as a parser would: the newline right
+// after <pre> dropped, the entities &amp; &lt; &gt; read, the tags left out.
+// The only tags allowed are <span class="..."> (classes f1-f9 and u) and
+// </span>, neither nested nor across a tab or line end; anything else gives
+// nullopt.
 inline std::optional<std::string> html_pre_text(std::string_view page) {
-    size_t start = page.find("<pre>\n"), end = page.rfind("</pre>\n</body>\n</html>\n");
-    if (start == std::string_view::npos || end == std::string_view::npos || end < start + 6 ||
-        end + 23 != page.size())
+    constexpr std::string_view OPEN = "<pre>\n", CLOSE = "</pre>\n</body>\n</html>\n";
+    size_t start = page.find(OPEN);
+    if (start == page.npos || !page.ends_with(CLOSE) ||
+        start + OPEN.size() > page.size() - CLOSE.size())
         return std::nullopt;
-    std::string_view body = page.substr(start + 6, end - start - 6);
+    std::string_view rest = page.substr(start + OPEN.size());
+    rest.remove_suffix(CLOSE.size());
     std::string text;
     bool in_span = false;
-    for (size_t i = 0; i < body.size();) {
-        std::string_view rest = body.substr(i);
-        if (rest.starts_with("<span class=\"")) {
+    while (!rest.empty()) {
+        size_t skip = 1;
+        if (rest.starts_with("<span class=\"") && !in_span) {
             size_t close = rest.find("\">");
-            if (in_span || close == std::string_view::npos)
-                return std::nullopt;
             std::string_view classes = rest.substr(13, close - 13);
-            if (classes.empty() || classes.find_first_not_of("f123456789 u") != classes.npos)
+            if (close == rest.npos || classes.empty() ||
+                classes.find_first_not_of("f123456789 u") != classes.npos)
                 return std::nullopt;
+            skip = close + 2;
             in_span = true;
-            i += close + 2;
-        } else if (rest.starts_with("</span>")) {
-            if (!in_span)
-                return std::nullopt;
+        } else if (rest.starts_with("</span>") && in_span) {
+            skip = 7;
             in_span = false;
-            i += 7;
         } else if (rest[0] == '&') {
-            const char *names[] = {"&amp;", "&lt;", "&gt;"};
-            const char values[] = {'&', '<', '>'};
-            int which = 0;
-            while (which < 3 && !rest.starts_with(names[which]))
-                ++which;
-            if (which == 3)
+            const char *entity = rest.starts_with("&amp;")  ? "&"
+                                 : rest.starts_with("&lt;") ? "<"
+                                 : rest.starts_with("&gt;") ? ">"
+                                                            : nullptr;
+            if (!entity)
                 return std::nullopt;
-            text += values[which];
-            i += std::strlen(names[which]);
+            text += entity;
+            skip = rest.find(';') + 1;
         } else if (rest[0] == '<' || rest[0] == '>' ||
                    (in_span && (rest[0] == '\n' || rest[0] == '\t'))) {
-            return std::nullopt; // other markup; a span across a tab or a line end
+            return std::nullopt;
         } else {
             text += rest[0];
-            ++i;
         }
+        rest.remove_prefix(skip);
     }
-    if (in_span)
-        return std::nullopt;
-    return text;
+    return in_span ? std::nullopt : std::optional<std::string>(text);
 }

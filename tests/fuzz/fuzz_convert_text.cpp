@@ -1,8 +1,8 @@
-// Writes arbitrary lines as text and as HTML and reads both back: every
-// character of the text is the glyph the screen shows in that column (tabs
-// counted with stops every 8 columns), --expand-tabs and --crlf change only
-// what they should, the HTML's <pre> reads back as the same text, and the
-// progress adds up to the document's bytes.
+// Writes arbitrary lines as text and as HTML and reads both back: each
+// character of the text is the glyph the screen shows in that column (tab
+// stops every 8 columns), expanding tabs and CR LF change only what they
+// should, the HTML's <pre> reads back as the same text, and the progress
+// reports add up to the document's bytes.
 #include "convert/html_export.h"
 #include "convert/text_export.h"
 #include "convert_test_support.h"
@@ -10,7 +10,7 @@
 #include "fonts/line_codes.h"
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -19,44 +19,29 @@ void check(bool condition) {
         std::abort();
 }
 
-// Next code point of valid UTF-8 at `at`, which moves past it.
-char32_t next_code_point(const std::string &text, size_t &at) {
-    unsigned char lead = text[at];
-    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    check(at + length <= text.size());
-    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i)
-        value = value << 6 | (text[at + i] & 0x3F);
-    at += length;
-    return value;
-}
-
-// The text's line for `line`, from `at`: each glyph's character in its
-// column. Returns the text's tabs expanded to spaces.
-std::string check_line(const std::string &text, size_t &at, const LineNode &line) {
+// Reads the text's line for `line` from `at` on, checking each character's
+// glyph and column; returns the line with tabs expanded to spaces.
+std::string read_line(std::string_view text, size_t &at, const LineNode &line) {
     std::vector<LineGlyph> glyphs;
     line_codes_decode(reinterpret_cast<const unsigned char *>(line.text), line.length,
                       [&](const LineGlyph &glyph) { glyphs.push_back(glyph); });
     std::string expanded;
     size_t next = 0;
-    int column = 0;
-    while (true) {
+    for (int column = 0;;) {
         check(at < text.size());
         size_t start = at;
-        char32_t c = next_code_point(text, at);
+        char32_t c = utf8_decode(text, at);
         if (c == U'\n')
             break;
+        int width = c == U'\t' ? TAB_WIDTH - column % TAB_WIDTH : 1;
         if (c == U'\t') {
-            int stop = column / TAB_WIDTH * TAB_WIDTH + TAB_WIDTH;
-            expanded.append(stop - column, ' ');
-            column = stop;
-            continue;
+            expanded.append(width, ' ');
+        } else {
+            check(next < glyphs.size() && glyphs[next].column == column &&
+                  cp866_glyph_unicode(glyphs[next++].code) == c);
+            expanded.append(text.substr(start, at - start));
         }
-        check(next < glyphs.size() && glyphs[next].column == column &&
-              cp866_glyph_unicode(glyphs[next].code) == c);
-        expanded.append(text, start, at - start);
-        ++next;
-        ++column;
+        column += width;
     }
     check(next == glyphs.size());
     return expanded + "\n";
@@ -65,51 +50,42 @@ std::string check_line(const std::string &text, size_t &at, const LineNode &line
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    // Lines split at line feeds, as the loader gives them.
-    std::vector<std::string> texts;
-    size_t document_bytes = 0;
-    for (size_t start = 0; start <= size;) {
+    std::vector<std::string> lines; // split at line feeds, as loaded
+    for (size_t start = 0; size > 0 && start <= size;) {
         const void *feed = std::memchr(data + start, '\n', size - start);
         size_t end = feed ? static_cast<const uint8_t *>(feed) - data : size;
-        texts.emplace_back(reinterpret_cast<const char *>(data) + start, end - start);
-        document_bytes += end - start;
+        lines.emplace_back(reinterpret_cast<const char *>(data) + start, end - start);
         start = end + 1;
     }
-    if (size == 0)
-        texts.clear();
-    TestDocument document(texts);
-
+    TestDocument document(lines);
+    size_t document_bytes = size - (lines.empty() ? 0 : lines.size() - 1); // all but the feeds
     size_t reported = 0;
     ConvertProgress progress{
         [](void *context, size_t bytes) { *static_cast<size_t *>(context) += bytes; }, &reported};
-    int result = -1;
-    std::string text =
-        capture([&](FILE *out) { return text_export_write(document.first(), {}, out, &progress); },
-                &result);
-    check(result == 0 && reported == document_bytes);
+    auto text_of = [&](TextExportOptions options, ConvertProgress *report) {
+        return capture([&](FILE *out) {
+            check(text_export_write(document.first(), options, out, report) == 0);
+            return 0;
+        });
+    };
 
-    std::string expanded;
+    std::string text = text_of({}, &progress), expanded;
+    check(reported == document_bytes);
     size_t at = 0;
     for (const LineNode &line : document.nodes)
-        expanded += check_line(text, at, line);
+        expanded += read_line(text, at, line);
     check(at == text.size());
-    check(capture([&](FILE *out) {
-              return text_export_write(document.first(), {.crlf = false, .expand_tabs = true}, out,
-                                       nullptr);
-          }) == expanded);
+    check(text_of({.crlf = false, .expand_tabs = true}, nullptr) == expanded);
     std::string crlf;
     for (char c : text)
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    check(capture([&](FILE *out) {
-              return text_export_write(document.first(), {.crlf = true, .expand_tabs = false}, out,
-                                       nullptr);
-          }) == crlf);
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    check(text_of({.crlf = true, .expand_tabs = false}, nullptr) == crlf);
 
     reported = 0;
-    std::string page = capture(
-        [&](FILE *out) { return html_export_write(document.first(), "fuzz", out, &progress); },
-        &result);
-    check(result == 0 && reported == document_bytes);
-    check(html_pre_text(page) == text);
+    std::string page = capture([&](FILE *out) {
+        check(html_export_write(document.first(), "fuzz", out, &progress) == 0);
+        return 0;
+    });
+    check(html_pre_text(page) == text && reported == document_bytes);
     return 0;
 }
