@@ -33,9 +33,9 @@ PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_
 }
 
 int print_lines_per_page(int page_height) {
-    if (page_height <= PRINT_LINE_HEIGHT)
+    if (page_height <= LINE_HEIGHT)
         return 0;
-    return (page_height - 1) / PRINT_LINE_HEIGHT;
+    return (page_height - 1) / LINE_HEIGHT;
 }
 
 int print_page_count(int line_count, int page_height) {
@@ -54,6 +54,6 @@ size_t print_page_text(char *text, int page, int total) {
 }
 
 int print_right_aligned_x(int page_width, size_t length) {
-    int64_t x = int64_t{page_width} - int64_t{PRINT_CELL_WIDTH} * static_cast<int64_t>(length);
+    int64_t x = int64_t{page_width} - int64_t{CHAR_WIDTH} * static_cast<int64_t>(length);
     return x < INT_MIN ? INT_MIN : static_cast<int>(x);
 }

@@ -3,6 +3,8 @@
 // lines a page holds, and where the footer texts go.
 #pragma once
 
+#include "fonts/font_format.h"
+
 #include <cstddef>
 
 constexpr int PRINT_LOGICAL_DPI = 96;
@@ -10,8 +12,6 @@ constexpr int PRINT_LOGICAL_DPI = 96;
 // PRINT_FALLBACK_DPI, so the page size never divides by zero.
 constexpr int PRINT_MIN_DPI = 100;
 constexpr int PRINT_FALLBACK_DPI = 300;
-constexpr int PRINT_CELL_WIDTH = 8;
-constexpr int PRINT_LINE_HEIGHT = 19;
 // Room for "%d из %d" with two full 32-bit numbers and the terminator.
 constexpr size_t PRINT_PAGE_TEXT_SIZE = 32;
 
@@ -35,7 +35,8 @@ int print_lines_per_page(int page_height);
 // the page is too small to hold a line (the job then prints no page).
 int print_page_count(int line_count, int page_height);
 // Writes "<page> из <total>" with the two Cyrillic letters in CP866 into
-// `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes.
+// `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes. The
+// view's position indicator ("<top line> из <line count>") is the same text.
 size_t print_page_text(char *text, int page, int total);
 // Left edge of a footer text of `length` bytes that ends at the page's right edge.
 int print_right_aligned_x(int page_width, size_t length);

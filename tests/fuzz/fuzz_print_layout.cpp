@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     int per_page = print_lines_per_page(geometry.page_height);
     // Every line row lies wholly above the page's last row.
-    if (per_page > 0 &&
-        (per_page - 1) * PRINT_LINE_HEIGHT + PRINT_LINE_HEIGHT >= geometry.page_height)
+    if (per_page > 0 && (per_page - 1) * LINE_HEIGHT + LINE_HEIGHT >= geometry.page_height)
         std::abort();
     int lines = values[4];
     int pages = print_page_count(lines, geometry.page_height);
