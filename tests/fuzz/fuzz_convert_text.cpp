@@ -56,19 +56,25 @@ std::optional<std::string> html_pre_text(std::string_view page) {
 }
 
 // Reads the text's line for `line` from `at` on, checking each character's
-// glyph and column; returns the line with tabs expanded to spaces.
+// glyph and column, and that the line ends in the screen's last column (after
+// its last tab); returns the line with tabs expanded to spaces.
 std::string read_line(std::string_view text, size_t &at, const LineNode &line) {
     std::vector<LineGlyph> glyphs;
-    line_codes_decode(reinterpret_cast<const unsigned char *>(line.text), line.length,
-                      [&](const LineGlyph &glyph) { glyphs.push_back(glyph); });
+    LineCodeState state;
+    LineGlyph glyph;
+    for (size_t i = 0; i < line.length && state.column < LINE_COLUMN_LIMIT; ++i)
+        if (line_codes_step(state, static_cast<unsigned char>(line.text[i]), glyph))
+            glyphs.push_back(glyph);
     std::string expanded;
     size_t next = 0;
     for (int column = 0;;) {
         check(at < text.size());
         size_t start = at;
         char32_t c = utf8_decode(text, at);
-        if (c == U'\n')
+        if (c == U'\n') {
+            check(column == state.column);
             break;
+        }
         int width = c == U'\t' ? TAB_WIDTH - column % TAB_WIDTH : 1;
         if (c == U'\t') {
             expanded.append(width, ' ');
