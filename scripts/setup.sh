@@ -26,7 +26,7 @@ packages=(
   # font generator sources
   console-setup-linux fonts-terminus unifont
   # the converter's PDF and PNG pages, and the tools its tests check them with
-  libcairo2-dev poppler-utils
+  libcairo2-dev libpng-dev poppler-utils
 )
 
 missing=()
