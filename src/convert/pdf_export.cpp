@@ -208,7 +208,7 @@ void show_page(PdfPage &page, const PageWalk &walk) {
     const int columns = (layout.width + CHAR_WIDTH - 1) / CHAR_WIDTH;
     const LineNode *line = walk.next;
     for (int index = 0; index < layout.lines_per_page && line; ++index, line = line->next)
-        show_line(page, *line, pixels.top + index * PRINT_LINE_HEIGHT, columns);
+        show_line(page, *line, pixels.top + index * LINE_HEIGHT, columns);
 
     const int footer_y = pixels.top + layout.footer_y;
     show_plain(page, reinterpret_cast<const unsigned char *>(walk.footer_path.data()),
