@@ -50,6 +50,9 @@ PagePixels page_pixels(const PageSetup &setup) {
 }
 
 bool page_setup_holds_lines(const PageSetup &setup) {
+    for (double mm : {setup.paper_width_mm, setup.paper_height_mm, setup.margin_mm})
+        if (!std::isfinite(mm) || mm < 0)
+            return false;
     PagePixels pixels = page_pixels(setup);
     return pixels.layout.lines_per_page > 0 && pixels.layout.width > 0;
 }

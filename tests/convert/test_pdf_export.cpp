@@ -1,7 +1,7 @@
 // PDF pages checked with Poppler: rendered at 96 dpi without anti-aliasing
 // they equal the page model's pictures pixel for pixel; the fonts are Type 3
-// with Unicode maps; the text layer holds the document's characters; the
-// same input gives the same bytes.
+// with Unicode maps; the text layer is the text export's; the same input
+// gives the same bytes; paper and margins fall on whole pixels.
 #include "page_export_support.h"
 
 #include "convert/text_export.h"
@@ -9,219 +9,159 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <sstream>
 
 namespace {
 
-// Every font, underline runs, tabs, box drawing, shades, a NUL byte, glyph
-// 0xFF from a doubled escape, DOS symbols and Cyrillic.
-const std::string EVERY_FEATURE =
-    "Plain \xff"
-    "1bold\xff"
-    "0 \xff"
-    "2italic\xff"
-    "3 both\xff"
-    "0 end\r\n"
-    "\xff"
-    "4sup\xff"
-    "5sub\xff"
-    "6light \xff"
-    "7outline \xff"
-    "8inverse \xff"
-    "9double\r\n"
-    "\xff_under\xff. plain \xff_a\tb\xff.c\td\r\n"
-    "\xc9\xcd\xcd\xcb\xcd\xcd\xbb \xda\xc4\xc2\xc4\xbf\r\n"
-    "\xba\xb0\xb1\xba\xb2\xdb\xba \xb3\xdc\xb3\xdf\xb3\r\n"
-    "\xc8\xcd\xcd\xca\xcd\xcd\xbc \xc0\xc4\xc1\xc4\xd9\r\n"
-    "NUL[\x00] FF[\xff\xff] \xff_\xff\xff\xff.\xff"
-    "8\xff\xff\r\n"
-    "\x01\x02\x03\x0e\x7f \x8f\xe0\xa8\xa2\xa5\xe2, \xac\xa8\xe0! \xf0\xf1\xfc\r\n"
-    "\t\ttabbed\tand\xff"
-    "2\tslanted\r\n";
+using namespace std::string_literals;
 
-// An underlined line that runs past the page's right edge, where the last
-// column shows only in part.
-const std::string PAST_THE_EDGE = "\xff_" + std::string(100, 'W') + "\r\n";
+// Every font, underline, tabs, box drawing and shades, a NUL byte, glyph 0xFF
+// from a doubled escape, DOS symbols and Cyrillic.
+const std::string EVERY_FEATURE =
+    "Plain \3771bold\3770 \3772italic\3773both\3774sup\3775sub\3776light\3777outline\3778inverse"
+    "\3779double\r\n\377_under\377. plain \377_a\tb\377.c\td\3772\tslanted\r\n"
+    "\311\315\313\273 \332\304\302\277 \260\261\262\333\334\337\r\n"
+    "\310\315\312\274 \300\304\301\331 NUL[\0] FF[\377\377]\r\n"
+    "\1\2\16\177 \217\340\250\242\245\342, \254\250\340! \360\361\374\r\n"s;
+// An underlined line past the right edge, whose last column shows in part.
+const std::string PAST_THE_EDGE = "\377_" + std::string(100, 'W') + "\r\n";
 
 std::string write_pdf(const TempDir &dir, const LineNode *first, const ShippedFonts &fonts,
-                      const PageSetup &setup, const char *footer_path, time_t modified = 0,
-                      const char *name = "out.pdf") {
-    std::string path = dir.file(name);
+                      const PageSetup &setup, const std::string &footer_path, time_t modified = 0) {
+    std::string path = dir.file("out" + std::to_string(modified) + ".pdf");
     FILE *out = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(out, nullptr);
-    PdfInfo info{"письмо 1.krv", footer_path, modified};
+    PdfInfo info{"письмо 1.krv", footer_path.c_str(), modified};
     EXPECT_EQ(pdf_export_write(first, fonts.fonts, setup, info, out, nullptr), 0);
     std::fclose(out);
     return path;
 }
 
-void expect_rendering_matches(const std::string &pdf, const std::vector<GreyPage> &expected) {
+void expect_rendered_pages(const std::string &pdf, const std::vector<GreyPage> &expected) {
     TempDir pages;
-    ASSERT_TRUE(run_command("pdftoppm -r 96 -aa no -aaVector no -gray '" + pdf + "' '" +
-                            pages.file("page") + "'"));
-    std::vector<GreyPage> rendered = read_pages(pages, "page");
+    command_output("pdftoppm -r 96 -aa no -aaVector no -gray '" + pdf + "' " + pages.file("p"));
+    std::vector<GreyPage> rendered = read_pgm_pages(pages, "p");
     ASSERT_EQ(rendered.size(), expected.size());
     for (size_t page = 0; page < expected.size(); ++page)
-        EXPECT_EQ(page_difference(expected[page], rendered[page]), "") << "page " << page + 1;
+        EXPECT_EQ(differing_pixels(expected[page], rendered[page]), 0) << "page " << page + 1;
 }
 
-std::string repeated(const std::string &text, int times) {
+// Runs of blanks as one space: text extraction keeps the words, their order
+// and the lines, not the width of gaps (and Poppler gives U+00A0 as a space).
+std::string words(std::string text) {
+    for (size_t at; (at = text.find("\u00a0")) != std::string::npos;)
+        text.replace(at, 2, " ");
     std::string result;
-    for (int copy = 0; copy < times; ++copy)
-        result += text;
-    return result;
-}
-
-// Lines with runs of blanks collapsed to one space and none at the ends:
-// text extraction keeps words and their order, not the width of gaps.
-std::string words(const std::string &text) {
-    std::string result;
-    bool blank = false;
     for (char c : text) {
-        if (c == ' ' || c == '\t') {
-            blank = true;
+        bool blank = c == ' ' || c == '\t';
+        if (blank && (result.empty() || result.back() == ' ' || result.back() == '\n'))
             continue;
-        }
-        if (c != '\n' && c != '\f' && blank && !result.empty() && result.back() != '\n' &&
-            result.back() != '\f')
-            result += ' ';
-        blank = false;
-        result += c;
+        if ((c == '\n' || c == '\f') && !result.empty() && result.back() == ' ')
+            result.pop_back();
+        result += blank ? ' ' : c;
     }
     return result;
-}
-
-// What the pages' text must be: the text export of the document, its lines
-// cut into pages, each page ending in its footer's path and page number.
-std::string expected_text(const LineNode *first, const PageSetup &setup, const std::string &path) {
-    std::string exported = capture([&](FILE *out) {
-        EXPECT_EQ(text_export_write(first, TextExportOptions{}, out, nullptr), 0);
-    });
-    const int per_page = page_pixels(setup).layout.lines_per_page;
-    int lines = 0;
-    for (char c : exported)
-        lines += c == '\n';
-    const int total = std::max(1, (lines + per_page - 1) / per_page);
-    std::string text;
-    size_t at = 0;
-    for (int page = 1; page <= total; ++page) {
-        for (int line = 0; line < per_page && at < exported.size(); ++line) {
-            size_t end = exported.find('\n', at) + 1;
-            text += exported.substr(at, end - at);
-            at = end;
-        }
-        text += path + " " + std::to_string(page) + " из " + std::to_string(total) + "\n\f";
-    }
-    return words(text);
 }
 
 TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
     TempDir dir;
     ShippedFonts fonts;
     LoadedDocument sample(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
-    const char *sample_path = "samples/sample.krv";
-    expect_rendering_matches(write_pdf(dir, sample.lines, fonts, page_setup_a4(10), sample_path),
-                             expected_pages(sample.lines, fonts, page_setup_a4(10), sample_path));
+    expect_rendered_pages(write_pdf(dir, sample.lines, fonts, page_setup_a4(10), "sample.krv"),
+                          expected_pages(sample.lines, fonts, page_setup_a4(10), "sample.krv"));
 
-    // Two pages and a bit; a path with Cyrillic, a no-break space (no code
-    // in a footer) and a character CP866 lacks; another paper and margin.
-    // A path long enough to run under the page number and past the edge.
-    LoadedDocument document(dir, repeated(EVERY_FEATURE + PAST_THE_EDGE, 7));
+    std::string content;
+    for (int copy = 0; copy < 12; ++copy) // three pages
+        content += EVERY_FEATURE + PAST_THE_EDGE;
+    LoadedDocument document(dir, content);
+    // A path with Cyrillic, a no-break space (no code in a footer) and a
+    // character CP866 lacks; then one that runs under the page number.
     std::string path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
     for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)}) {
-        expect_rendering_matches(write_pdf(dir, document.lines, fonts, setup, path.c_str()),
-                                 expected_pages(document.lines, fonts, setup, path));
-        path = repeated("/длинный путь", 8) + ".krv";
+        expect_rendered_pages(write_pdf(dir, document.lines, fonts, setup, path),
+                              expected_pages(document.lines, fonts, setup, path));
+        path = std::string(12, 'x') + "/длинный путь/к письму/" + std::string(80, 'y');
     }
 
-    // An empty document still gives a page: its footer.
-    LoadedDocument empty(dir, "");
-    std::vector<GreyPage> footer_only = expected_pages(empty.lines, fonts, page_setup_a4(10), "e");
-    ASSERT_EQ(footer_only.size(), 1u);
-    expect_rendering_matches(write_pdf(dir, empty.lines, fonts, page_setup_a4(10), "e"),
-                             footer_only);
+    LoadedDocument empty(dir, ""); // still a page: its footer
+    expect_rendered_pages(write_pdf(dir, empty.lines, fonts, page_setup_a4(10), "e"),
+                          expected_pages(empty.lines, fonts, page_setup_a4(10), "e"));
 }
 
-TEST(PdfExport, FontsAreType3WithUnicodeAndTheTextLayerHoldsTheCharacters) {
+TEST(PdfExport, FontsAreType3WithUnicodeAndTheTextIsTheTextExports) {
     TempDir dir;
     ShippedFonts fonts;
-    LoadedDocument document(dir, repeated(EVERY_FEATURE, 8));
-    const char *path = "/архив/письмо 1.krv";
-    std::string pdf = write_pdf(dir, document.lines, fonts, page_setup_a4(10), path);
+    LoadedDocument document(dir, EVERY_FEATURE + EVERY_FEATURE);
+    std::string pdf = write_pdf(dir, document.lines, fonts, page_setup_a4(10), "/архив/п 1.krv");
 
-    std::string listing;
-    ASSERT_TRUE(run_command("pdffonts '" + pdf + "'", &listing));
-    std::istringstream rows(listing);
-    std::string row;
-    int type3_with_unicode = 0, others = 0;
-    std::getline(rows, row); // heading and rule
-    std::getline(rows, row);
-    while (std::getline(rows, row)) {
-        // name, "Type 3", encoding, emb, sub, uni, object, generation
-        std::istringstream fields(row);
-        std::string name, type, three, encoding, emb, sub, uni;
-        fields >> name >> type >> three >> encoding >> emb >> sub >> uni;
-        if (type == "Type" && three == "3" && emb == "yes" && uni == "yes")
-            ++type3_with_unicode;
-        else
-            ++others;
+    std::istringstream listing(command_output("pdffonts '" + pdf + "'"));
+    std::string heading, row;
+    std::getline(listing, heading);
+    std::getline(listing, row); // the rule under the heading
+    int fonts_listed = 0;
+    while (std::getline(listing, row)) {
+        ++fonts_listed;
+        // [none] Type 3 Custom emb sub uni object generation
+        EXPECT_NE(row.find(" Type 3 "), std::string::npos) << row;
+        EXPECT_EQ(row.substr(heading.find(" uni") + 1, 3), "yes") << row;
     }
-    EXPECT_EQ(type3_with_unicode, FONT_COUNT) << listing;
-    EXPECT_EQ(others, 0) << listing;
+    EXPECT_EQ(fonts_listed, FONT_COUNT);
 
-    std::string text;
-    ASSERT_TRUE(run_command("pdftotext -raw -enc UTF-8 '" + pdf + "' -", &text));
-    EXPECT_EQ(words(text), expected_text(document.lines, page_setup_a4(10), path));
+    std::string exported = capture([&](FILE *out) {
+        EXPECT_EQ(text_export_write(document.lines, TextExportOptions{}, out, nullptr), 0);
+    });
+    EXPECT_EQ(words(command_output("pdftotext -raw -enc UTF-8 '" + pdf + "' -")),
+              words(exported + "/архив/п 1.krv 1 из 1\n\f"));
 }
 
-TEST(PdfExport, SameInputGivesSameBytesAndItsInformation) {
+TEST(PdfExport, SameInputSameBytesDatedByTheInputInAnyZone) {
     TempDir dir;
     ShippedFonts fonts;
-    LoadedDocument document(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
+    LoadedDocument document(dir, EVERY_FEATURE);
     const time_t modified = 1700000000; // 2023-11-14 22:13:20 UTC
     std::string first =
-        write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a.krv", modified, "first.pdf");
-    ::setenv("TZ", "Asia/Vladivostok", 1); // the dates do not depend on the zone
-    ::tzset();
-    std::string second =
-        write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a.krv", modified, "second.pdf");
-    ::unsetenv("TZ");
-    ::tzset();
-    EXPECT_EQ(read_file(first), read_file(second));
-
-    std::string info;
-    ASSERT_TRUE(run_command("TZ=UTC pdfinfo -isodates '" + first + "'", &info));
-    EXPECT_NE(info.find("Title:           письмо 1.krv\n"), std::string::npos) << info;
-    EXPECT_NE(info.find("Creator:         korvel-convert " KORVEL_VERSION "\n"), std::string::npos)
-        << info;
-    EXPECT_NE(info.find("CreationDate:    2023-11-14T22:13:20Z\n"), std::string::npos) << info;
-    EXPECT_NE(info.find("ModDate:         2023-11-14T22:13:20Z\n"), std::string::npos) << info;
-    EXPECT_NE(info.find("Page size:       595.276 x 841.89 pts (A4)"), std::string::npos) << info;
+        read_file(write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a", modified));
+    setenv("TZ", "Asia/Vladivostok", 1);
+    std::string second = write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a", modified);
+    unsetenv("TZ");
+    EXPECT_EQ(first, read_file(second));
+    std::string info = command_output("TZ=UTC pdfinfo -isodates '" + second + "'");
+    for (const char *field :
+         {"Title:           письмо 1.krv\n", "Creator:         korvel-convert " KORVEL_VERSION "\n",
+          "CreationDate:    2023-11-14T22:13:20Z\n", "ModDate:         2023-11-14T22:13:20Z\n",
+          "Page size:       595.276 x 841.89 pts (A4)"})
+        EXPECT_NE(info.find(field), std::string::npos) << field << info;
 }
 
-TEST(PdfExport, FailuresAreReported) {
+TEST(PdfExport, PaperAndMarginsOnWholePixelsAndFailuresReported) {
+    // A4, 793.7 x 1122.5 px, and 10 mm, 37.8 px: 794 x 1123 less 38 a side.
+    PagePixels a4 = page_pixels(page_setup_a4(10));
+    EXPECT_EQ(std::vector({a4.paper_width, a4.paper_height, a4.left, a4.top, a4.layout.width,
+                           a4.layout.height, a4.layout.lines_per_page}),
+              std::vector({794, 1123, 38, 38, 718, 1047, 54}));
+    PagePixels letter = page_pixels(page_setup_letter(25.4)); // 8.5 x 11 in, 1 in margins
+    EXPECT_EQ(std::vector({letter.paper_width, letter.paper_height, letter.layout.width,
+                           letter.layout.height, letter.layout.lines_per_page}),
+              std::vector({816, 1056, 624, 864, 44}));
+    // 114 px of paper less 38 a side: one line and the footer; 113: none.
+    EXPECT_TRUE(page_setup_holds_lines({100, 30.2, 10}));
+    EXPECT_FALSE(page_setup_holds_lines({100, 29.9, 10}));
+    EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(106))); // no width left
+    EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(std::strtod("nan", nullptr))));
+    EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(-1)));
+
     TempDir dir;
     ShippedFonts fonts;
     LoadedDocument document(dir, "text\r\n");
     PdfInfo info{"t", "t", 0};
     FILE *full = std::fopen("/dev/full", "wb");
-    ASSERT_NE(full, nullptr);
     EXPECT_EQ(pdf_export_write(document.lines, fonts.fonts, page_setup_a4(10), info, full, nullptr),
               -1);
     std::fclose(full);
-
-    // Margins that leave no room for a line and the footer: nothing written.
-    std::string path = dir.file("none.pdf");
-    FILE *out = std::fopen(path.c_str(), "wb");
-    EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(145)));
+    FILE *out = std::fopen(dir.file("none.pdf").c_str(), "wb");
     EXPECT_EQ(pdf_export_write(document.lines, fonts.fonts, page_setup_a4(145), info, out, nullptr),
               -1);
     std::fclose(out);
-    EXPECT_EQ(read_file(path), "");
+    EXPECT_EQ(read_file(dir.file("none.pdf")), "") << "nothing written for a page too small";
 }
 
 } // namespace
