@@ -150,6 +150,7 @@ TEST(PdfExport, PaperAndMarginsOnWholePixelsAndFailuresReported) {
     EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(106))); // no width left
     EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(std::strtod("nan", nullptr))));
     EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(-1)));
+    EXPECT_FALSE(page_setup_holds_lines({5081, 5081, 10})); // larger than a PDF page may be
 
     TempDir dir;
     ShippedFonts fonts;
