@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double MM_PER_INCH = 25.4;
 constexpr double A4_WIDTH_MM = 210, A4_HEIGHT_MM = 297;
 constexpr double LETTER_WIDTH_MM = 8.5 * MM_PER_INCH, LETTER_HEIGHT_MM = 11 * MM_PER_INCH;
 // The largest page a PDF may have: 14,400 units of 1/72 inch, 200 inches.
