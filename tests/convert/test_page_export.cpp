@@ -201,9 +201,8 @@ GreyPage read_png(const std::string &path, int scale) {
         return reinterpret_cast<const uint32_t *>(row)[x] & 0xFF;
     };
     for (int y = 0; y < page.height * scale; y += scale)
-        for (int x = 0; x < page.width * scale; x += scale) {
+        for (int x = 0; x < page.width * scale; x += scale)
             page.pixels.push_back(pixel(x, y) >= 128 ? PICTURE_PAPER : PICTURE_INK);
-        }
     cairo_surface_destroy(image);
     return page;
 }
