@@ -33,7 +33,7 @@ packages=(
 )
 for extra in "$@"; do
   case "$extra" in
-    packaging) packages+=(dpkg-dev debhelper fakeroot lintian desktop-file-utils libcairo2-dev libpng-dev pkgconf) ;;
+    packaging) packages+=(dpkg-dev debhelper fakeroot lintian desktop-file-utils pkgconf) ;;
     package-test) packages+=(debootstrap) ;;
     *) echo "setup.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
