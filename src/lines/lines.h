@@ -19,7 +19,9 @@ using LineList = LineNode *;
 // Results of lines_load.
 constexpr int LINES_LOAD_OK = 0;
 constexpr int LINES_LOAD_FAILED = -1; // the file could not be opened
-constexpr int LINES_LOAD_PARTIAL = 1; // opened, but memory or a read error cut it short
+// Opened, but cut short: the list holds every line read before.
+constexpr int LINES_LOAD_NO_MEMORY = 1;  // memory, or the memory limit, ran out
+constexpr int LINES_LOAD_READ_ERROR = 2; // the system reported a read error
 
 // The most memory a document's lines may take. A larger document is loaded
 // up to there and reported as not loaded whole. The bound keeps a 32-bit
@@ -29,9 +31,8 @@ constexpr size_t LINES_MEMORY_LIMIT = size_t{1024} * 1024 * 1024;
 
 LineList lines_new();
 // Loads the file at `path` into `list`, which must be empty. Returns
-// LINES_LOAD_OK, LINES_LOAD_FAILED (list stays empty) or LINES_LOAD_PARTIAL
-// (the list holds every line read before memory, the memory limit or a read
-// error stopped it).
+// LINES_LOAD_OK, LINES_LOAD_FAILED (list stays empty), LINES_LOAD_NO_MEMORY
+// or LINES_LOAD_READ_ERROR.
 int lines_load(LineList *list, const char *path);
 int lines_count(const LineList *list);
 void lines_free(LineList *list);
