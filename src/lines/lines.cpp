@@ -18,6 +18,7 @@ constexpr unsigned long long HELPED_LOAD_SIZE = 8 * LINES_SLAB_SIZE;
 
 LinesAllocator slab_allocator = nullptr;
 size_t memory_limit = LINES_MEMORY_LIMIT;
+unsigned long long helper_threshold = HELPED_LOAD_SIZE;
 
 void *allocate_slab(size_t size) {
     return slab_allocator ? slab_allocator(size) : std::malloc(size);
@@ -161,6 +162,10 @@ void lines_set_memory_limit(size_t bytes) {
     memory_limit = bytes ? bytes : LINES_MEMORY_LIMIT;
 }
 
+void lines_set_helper_threshold(unsigned long long bytes) {
+    helper_threshold = bytes ? bytes : HELPED_LOAD_SIZE;
+}
+
 LineList lines_new() {
     return nullptr;
 }
@@ -173,7 +178,7 @@ int lines_load(LineList *list, const char *path) {
     lines_free(list);
     Appender appender{list, nullptr, 0, nullptr, nullptr};
     SlabSupply supply;
-    if (line_file_size(file) >= HELPED_LOAD_SIZE &&
+    if (line_file_size(file) >= helper_threshold &&
         slab_supply_start(&supply, LINES_SLAB_SIZE, memory_limit, allocate_slab))
         appender.supply = &supply;
     int result = read_lines(file, &appender);
