@@ -124,16 +124,6 @@ TEST(TextStream, LinesInPiecesAreJoinedWhereThePlaceCallbackSays) {
     }
     // Without a place callback the stream joins the line itself.
     EXPECT_TRUE(split(input, 65536) == expected);
-    // A callback without room stops the stream, keeping the lines before.
-    TextStream stream;
-    Lines lines;
-    stream.place = [](void *, size_t) -> char * { return nullptr; };
-    std::string refused = "before\n" + std::string(PIECE + 2, 'r') + "\n";
-    for (size_t at = 0; at < refused.size(); at += 4096)
-        text_stream_feed(&stream, refused.data() + at, std::min<size_t>(4096, refused.size() - at),
-                         collect, &lines);
-    EXPECT_FALSE(text_stream_finish(&stream, collect, &lines));
-    EXPECT_EQ(lines, Lines{"before"});
 }
 
 TEST(TextStream, BlockBoundariesDoNotMatter) {
