@@ -1,9 +1,10 @@
 #include "fonts.h"
 
 ScreenFont screen_fonts[FONT_COUNT] = {
-    {"vga0.sfn", nullptr}, {"vga1.sfn", nullptr}, {"vga2.sfn", nullptr}, {"vga3.sfn", nullptr},
-    {"vga4.sfn", nullptr}, {"vga5.sfn", nullptr}, {"vga6.sfn", nullptr}, {"vga7.sfn", nullptr},
-    {"vga8.sfn", nullptr}, {"vga9.sfn", nullptr},
+    {"vga0.sfn", nullptr, false}, {"vga1.sfn", nullptr, false}, {"vga2.sfn", nullptr, false},
+    {"vga3.sfn", nullptr, false}, {"vga4.sfn", nullptr, false}, {"vga5.sfn", nullptr, false},
+    {"vga6.sfn", nullptr, false}, {"vga7.sfn", nullptr, false}, {"vga8.sfn", nullptr, false},
+    {"vga9.sfn", nullptr, false},
 };
 
 GlyphMaskSet glyph_masks{};
@@ -49,14 +50,17 @@ void build_entry(GlyphMaskSet &set, int n, HDC surface, const unsigned char *gly
         release_entry(set, n);
 }
 
+// Tells the user once per run: every repaint and every scroll step builds
+// masks, and a box each time would leave the viewer unusable.
 // The box is modal and dispatches messages, so a repaint may run a whole
 // glyphs_create .. glyphs_release cycle inside it. That cycle works on an
 // empty glyph_masks while the set built so far waits here, and it shows no
 // boxes of its own: this one already tells the user, and boxes opened from
 // inside boxes could pile up without end.
-void show_font_error() {
-    if (font_boxes_open > 0)
+void show_font_error(ScreenFont &font) {
+    if (font.problem_told || font_boxes_open > 0)
         return;
+    font.problem_told = true;
     GlyphMaskSet waiting = glyph_masks;
     glyph_masks = GlyphMaskSet{};
     ++font_boxes_open;
@@ -76,6 +80,7 @@ void fonts_load() {
     if (length == 0 || length >= MAX_PATH)
         return;
     for (ScreenFont &font : screen_fonts) {
+        font.problem_told = false;
         char path[MAX_PATH];
         if (font_path_make(path, sizeof path, exe_path, font.file_name))
             font.glyphs = font_file_read(path);
@@ -95,7 +100,7 @@ void glyphs_create(HDC surface) {
         // Read anew each time: a box in between may have let fonts_free run.
         const unsigned char *glyphs = screen_fonts[n].glyphs;
         if (!glyphs)
-            show_font_error();
+            show_font_error(screen_fonts[n]);
         else
             build_entry(glyph_masks, n, surface, glyphs);
     }
