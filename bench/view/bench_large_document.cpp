@@ -135,7 +135,7 @@ int main(int argc, char **argv) {
     report(run, "scrolled", viewer_sync(run, 60000) && shown_count(run) == lines);
 
     if (lines <= PRINTED_LINES_MAX) {
-        PostMessageA(run.window, WM_COMMAND, 258, 0);
+        PostMessageA(run.window, WM_COMMAND, IDM_PRINT, 0);
         HWND dialog = wait_dialog(run.process.dwProcessId, PRINT_PRINTER_COMBO, 30000);
         if (dialog) {
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -146,7 +146,7 @@ int main(int argc, char **argv) {
         report(run, "printed", printed);
     }
 
-    PostMessageA(run.window, WM_COMMAND, 257, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_OPEN, 0);
     HWND dialog = wait_dialog(run.process.dwProcessId, OPEN_FILE_TYPE_COMBO, 30000);
     if (dialog) {
         open_dialog_confirm(dialog, argv[3]);
@@ -156,7 +156,7 @@ int main(int argc, char **argv) {
     std::printf("next document: %ld lines\n", shown_count(run));
     report(run, "next document opened", opened);
 
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     std::printf("exit code %ld\n", viewer_wait_exit(run, 60000));
     viewer_close_handles(run);
     return 0;

@@ -3,7 +3,6 @@
 #include "e2e_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -214,8 +213,7 @@ int indicator_count(const Picture &shown) {
 TEST_F(Open, ADocumentLargerThanItsMemoryShowsTheBoxThenTheLinesThatFit) {
     // Eight megabyte lines against the viewer built with a limit of four
     // megabytes: what fits is shown, and the program stays usable.
-    std::filesystem::copy_file(KORVEL_E2E_SMALL_LIMIT_EXE, folder_exe(folder),
-                               std::filesystem::copy_options::overwrite_existing);
+    folder_use_small_limit_viewer(folder);
     std::string huge = write_sparse_document(folder.file("huge.txt"), 8);
     ASSERT_FALSE(huge.empty());
     std::string small = folder.write("small.txt", numbered_lines(10, "Small "));

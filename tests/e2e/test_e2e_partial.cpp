@@ -3,15 +3,11 @@
 #include "e2e_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
 
-// "Ошибка загрузки файла" and "Файл \"...\" загружен не полностью: не
-// хватило памяти.\nПоказано строк: ", CP1251.
-const std::string LOAD_ERROR_CAPTION =
-    "\xCE\xF8\xE8\xE1\xEA\xE0 \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xF4\xE0\xE9\xEB\xE0";
+// "\" загружен не полностью: не хватило памяти.\nПоказано строк: ", CP1251.
 const std::string PARTIAL_TEXT_AFTER_PATH =
     "\" \xE7\xE0\xE3\xF0\xF3\xE6\xE5\xED \xED\xE5 \xEF\xEE\xEB\xED\xEE\xF1\xF2\xFC\xFE: \xED\xE5 "
     "\xF5\xE2\xE0\xF2\xE8\xEB\xEE \xEF\xE0\xEC\xFF\xF2\xE8.\n\xCF\xEE\xEA\xE0\xE7\xE0\xED\xEE "
@@ -19,8 +15,7 @@ const std::string PARTIAL_TEXT_AFTER_PATH =
 
 TEST_F(Viewer, ADocumentOverTheMemoryLimitShowsWhyAndHowManyLines) {
     folder_prepare(folder, {"rec_all.dll"});
-    std::filesystem::copy_file(KORVEL_E2E_SMALL_LIMIT_EXE, folder_exe(folder),
-                               std::filesystem::copy_options::overwrite_existing);
+    folder_use_small_limit_viewer(folder);
     // About 7 MB of lines against a limit of 4 MB.
     std::string path = folder.write("large.txt", numbered_lines(300000, "A line of the document "));
     ASSERT_TRUE(viewer_start(run, folder, path));
@@ -39,14 +34,13 @@ TEST_F(Viewer, ADocumentOverTheMemoryLimitShowsWhyAndHowManyLines) {
 
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(viewer_wait_window(run));
-    SetWindowPos(run.window, nullptr, 0, 0, 800, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+    viewer_place(run);
     ASSERT_TRUE(viewer_sync(run));
     EXPECT_EQ(indicator_text(picture()), indicator(0, shown));
     press(VK_END);
     press(VK_UP);
     EXPECT_EQ(row_text(picture(), 0, 0, 72), "A line of the document " + std::to_string(shown - 1));
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
+    exit_by_menu();
 }
 
 } // namespace
