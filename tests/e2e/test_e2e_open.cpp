@@ -1,5 +1,6 @@
 // File > Open through the real dialog: what it keeps, what cancelling
-// leaves, a failing load, and what the dialog remembers between uses.
+// leaves, a failing load, a load cut short, and what the dialog remembers
+// between uses.
 #include "e2e_fixture.h"
 
 #include <cstdlib>
@@ -10,6 +11,13 @@ namespace {
 
 const std::string SECOND_FILTER_LABEL =
     "\xD2\xE5\xEA\xF1\xF2\xEE\xE2\xFB\xE5 \xE4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB MS-DOS(*.TXT)";
+// "Файл \"", then "\" загружен не полностью: не хватило памяти.\nПоказано
+// строк: " after the path, CP1251.
+const std::string PARTIAL_TEXT_START = "\xD4\xE0\xE9\xEB \"";
+const std::string PARTIAL_TEXT_AFTER_PATH =
+    "\" \xE7\xE0\xE3\xF0\xF3\xE6\xE5\xED \xED\xE5 \xEF\xEE\xEB\xED\xEE\xF1\xF2\xFC\xFE: \xED\xE5 "
+    "\xF5\xE2\xE0\xF2\xE8\xEB\xEE \xEF\xE0\xEC\xFF\xF2\xE8.\n\xCF\xEE\xEA\xE0\xE7\xE0\xED\xEE "
+    "\xF1\xF2\xF0\xEE\xEA: ";
 
 class Open : public Viewer {
   protected:
@@ -226,8 +234,9 @@ TEST_F(Open, ADocumentLargerThanItsMemoryShowsTheBoxThenTheLinesThatFit) {
     HWND box = wait_dialog(run.process.dwProcessId);
     ASSERT_NE(box, nullptr);
     MessageBoxContent content = read_message_box(box);
-    EXPECT_NE(content.text.find("\"" + huge + "\""), std::string::npos) << content.text;
+    EXPECT_EQ(content.caption, LOAD_ERROR_CAPTION);
     EXPECT_EQ(content.icon, BoxIcon::error);
+    EXPECT_EQ(content.buttons, 1);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(wait_gone(box));
     ASSERT_TRUE(viewer_sync(run));
@@ -236,6 +245,9 @@ TEST_F(Open, ADocumentLargerThanItsMemoryShowsTheBoxThenTheLinesThatFit) {
     const int count = indicator_count(shown);
     EXPECT_GT(count, 101) << indicator_text(shown); // two megabyte lines fit
     EXPECT_LT(count, 100 + 8) << indicator_text(shown);
+    // The box of a load cut short says why and how many lines are shown.
+    EXPECT_EQ(content.text,
+              PARTIAL_TEXT_START + huge + PARTIAL_TEXT_AFTER_PATH + std::to_string(count) + ".");
     EXPECT_EQ(row_text(shown, 0, 0, 72), "Head 0");
     EXPECT_EQ(row_text(shown, 9, 0, 72), "Head 9");
     EXPECT_EQ(loads().back(), "Load window=1 path=" + huge + " value=0");
