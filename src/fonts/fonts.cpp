@@ -1,9 +1,10 @@
 #include "fonts.h"
 
 ScreenFont screen_fonts[FONT_COUNT] = {
-    {"vga0.sfn", nullptr}, {"vga1.sfn", nullptr}, {"vga2.sfn", nullptr}, {"vga3.sfn", nullptr},
-    {"vga4.sfn", nullptr}, {"vga5.sfn", nullptr}, {"vga6.sfn", nullptr}, {"vga7.sfn", nullptr},
-    {"vga8.sfn", nullptr}, {"vga9.sfn", nullptr},
+    {FONT_FILE_NAMES[0], nullptr}, {FONT_FILE_NAMES[1], nullptr}, {FONT_FILE_NAMES[2], nullptr},
+    {FONT_FILE_NAMES[3], nullptr}, {FONT_FILE_NAMES[4], nullptr}, {FONT_FILE_NAMES[5], nullptr},
+    {FONT_FILE_NAMES[6], nullptr}, {FONT_FILE_NAMES[7], nullptr}, {FONT_FILE_NAMES[8], nullptr},
+    {FONT_FILE_NAMES[9], nullptr},
 };
 
 GlyphMaskSet glyph_masks{};

@@ -1,0 +1,159 @@
+#include "convert_run.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <sched.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// From this size on a single document shows a progress line.
+constexpr unsigned long long LONG_DOCUMENT_BYTES = 4ull << 20;
+// Quick runs finish before the line would appear.
+constexpr auto PROGRESS_DELAY = std::chrono::milliseconds(500);
+constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(250);
+
+struct Reporter {
+    std::mutex lock; // over standard error and the fields below
+    std::condition_variable finished;
+    bool done = false;
+    bool line_shown = false; // a progress line is on the terminal
+    size_t total_files = 0;
+    unsigned long long total_bytes = 0;
+    std::atomic<size_t> files_done{0};
+    std::atomic<unsigned long long> bytes_done{0};
+    Clock::time_point start;
+};
+
+Reporter reporter;
+
+void clear_line_locked() {
+    if (reporter.line_shown)
+        std::fputs("\r\033[K", stderr);
+    reporter.line_shown = false;
+}
+
+void report_failure(const std::string &message) {
+    std::string line = "korvel-convert: " + message + "\n";
+    std::lock_guard hold(reporter.lock);
+    clear_line_locked();
+    std::fputs(line.c_str(), stderr);
+}
+
+std::string minutes_seconds(double seconds) {
+    long whole = static_cast<long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+void draw_progress_locked() {
+    double elapsed = std::chrono::duration<double>(Clock::now() - reporter.start).count();
+    double done = static_cast<double>(reporter.bytes_done.load());
+    double total = static_cast<double>(reporter.total_bytes);
+    std::string left = done > 0 && total > done
+                           ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
+                           : "";
+    std::fprintf(stderr, "\r%zu of %zu files, %.1f of %.1f MB, %s%s\033[K",
+                 reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
+                 minutes_seconds(elapsed).c_str(), left.c_str());
+    std::fflush(stderr);
+    reporter.line_shown = true;
+}
+
+void show_progress() {
+    std::unique_lock hold(reporter.lock);
+    if (reporter.finished.wait_for(hold, PROGRESS_DELAY, [] { return reporter.done; }))
+        return;
+    do
+        draw_progress_locked();
+    while (!reporter.finished.wait_for(hold, PROGRESS_INTERVAL, [] { return reporter.done; }));
+    clear_line_locked();
+}
+
+// One job's share of the progress: the bytes its writer reported.
+struct JobProgress {
+    unsigned long long reported = 0;
+};
+
+void advance(void *context, size_t bytes) {
+    static_cast<JobProgress *>(context)->reported += bytes;
+    reporter.bytes_done += bytes;
+}
+
+void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
+    const std::vector<ConvertJob> &jobs = settings.plan->jobs;
+    for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
+        JobProgress share;
+        ConvertProgress progress{advance, &share};
+        std::string reason;
+        if (!convert_job_run(settings, jobs[n], &progress, &reason)) {
+            report_failure(jobs[n].input + ": " + reason);
+            ++*failed;
+        }
+        // The writers count line bytes; the file also held line ends and codes.
+        if (jobs[n].size > share.reported)
+            reporter.bytes_done += jobs[n].size - share.reported;
+        ++reporter.files_done;
+    }
+}
+
+} // namespace
+
+size_t convert_run(const ConvertSettings &settings, int workers) {
+    const ConvertPlan &plan = *settings.plan;
+    for (const std::string &failure : plan.failures)
+        report_failure(failure);
+    reporter.start = Clock::now();
+    reporter.total_files = plan.jobs.size();
+    for (const ConvertJob &job : plan.jobs)
+        reporter.total_bytes += job.size;
+    std::thread progress;
+    if (!settings.options->quiet && isatty(STDERR_FILENO) &&
+        (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
+        progress = std::thread(show_progress);
+
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> failed{0};
+    std::vector<std::thread> threads;
+    size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
+    for (size_t n = 1; n < thread_count; ++n)
+        threads.emplace_back(work, std::cref(settings), &next, &failed);
+    work(settings, &next, &failed);
+    for (std::thread &thread : threads)
+        thread.join();
+
+    if (progress.joinable()) {
+        {
+            std::lock_guard hold(reporter.lock);
+            reporter.done = true;
+        }
+        reporter.finished.notify_all();
+        progress.join();
+    }
+    return failed + plan.failures.size();
+}
+
+void convert_run_interrupted() {
+    // The lock could be held by a worker for a moment, never for long.
+    std::lock_guard hold(reporter.lock);
+    if (reporter.line_shown)
+        std::fputs("\n", stderr);
+    reporter.line_shown = false;
+}
+
+int convert_processor_count() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    unsigned count = std::thread::hardware_concurrency();
+    return count ? static_cast<int>(count) : 1;
+}
