@@ -107,7 +107,10 @@ int main(int argc, char **argv) {
     fonts_load();
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    const int pages = print_page_count(LINE_COUNT, 6600 * PRINT_LOGICAL_DPI / 600);
+    const int pages = page_layout_page_count(page_layout_make(4800 * PRINT_LOGICAL_DPI / 600,
+                                                              6600 * PRINT_LOGICAL_DPI / 600,
+                                                              FooterRow::over_last_line),
+                                             LINE_COUNT);
     double best = 1e30;
     for (int run = 0; run < runs; ++run) {
         std::thread watcher(answer_print_dialog);

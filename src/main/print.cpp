@@ -57,12 +57,12 @@ int document_line_count() {
     return count;
 }
 
-// Draws one page of at most `lines_per_page` lines from `*cursor` on, with
-// its footer, and stretches it onto the printer. Advances `*cursor`.
-void print_page(HDC printer, const PrintGeometry &geometry, const LineNode **cursor,
-                int lines_per_page, int page, int total) {
-    const int width = geometry.page_width;
-    const int height = geometry.page_height;
+// Draws one page of `layout` from `*cursor` on, with its footer, and
+// stretches it onto the printer. Advances `*cursor`.
+void print_page(HDC printer, const PrintGeometry &geometry, const PageLayout &layout,
+                const LineNode **cursor, int page, int total) {
+    const int width = layout.width;
+    const int height = layout.height;
     HDC surface = CreateCompatibleDC(printer);
     HBITMAP bitmap = CreateCompatibleBitmap(printer, width, height);
     SelectObject(surface, bitmap);
@@ -76,7 +76,7 @@ void print_page(HDC printer, const PrintGeometry &geometry, const LineNode **cur
     glyphs_create(surface);
     const int columns = (width + PRINT_CELL_WIDTH - 1) / PRINT_CELL_WIDTH;
     int y = 0;
-    for (int line = 0; line < lines_per_page && *cursor; ++line) {
+    for (int line = 0; line < layout.lines_per_page && *cursor; ++line) {
         // The byte length, not strlen: a line may hold NUL bytes. Only the
         // part that can reach the page is drawn: a line may be megabytes long.
         size_t shown = line_codes_visible_length(
@@ -85,12 +85,11 @@ void print_page(HDC printer, const PrintGeometry &geometry, const LineNode **cur
         y += PRINT_LINE_HEIGHT;
         *cursor = (*cursor)->next;
     }
-    const int footer_y = height - PRINT_LINE_HEIGHT;
-    draw_text_line(surface, 0, footer_y, doc_path, strnlen(doc_path, DOC_PATH_SIZE));
+    draw_text_line(surface, 0, layout.footer_y, doc_path, strnlen(doc_path, DOC_PATH_SIZE));
     char page_text[PRINT_PAGE_TEXT_SIZE];
     size_t page_text_length = print_page_text(page_text, page, total);
-    draw_text_line(surface, print_right_aligned_x(width, page_text_length), footer_y, page_text,
-                   page_text_length);
+    draw_text_line(surface, print_right_aligned_x(width, page_text_length), layout.footer_y,
+                   page_text, page_text_length);
     glyphs_release();
 
     StretchBlt(printer, 0, 0, geometry.device_width, geometry.device_height, surface, 0, 0, width,
@@ -115,15 +114,16 @@ void print_job(HDC printer) {
 
     // A page too small for one line gives no pages: the job ends empty.
     const int first_page = 1;
-    int lines_per_page = print_lines_per_page(geometry.page_height);
-    int page_count = print_page_count(document_line_count(), geometry.page_height);
+    PageLayout layout =
+        page_layout_make(geometry.page_width, geometry.page_height, FooterRow::over_last_line);
+    int page_count = page_layout_page_count(layout, document_line_count());
     int page_total = first_page + page_count - 1;
     debug_print("total page for printitn %d", page_count);
 
     const LineNode *cursor = document;
     for (int index = 0; index < page_count && cursor; ++index) {
         StartPage(printer);
-        print_page(printer, geometry, &cursor, lines_per_page, first_page + index, page_total);
+        print_page(printer, geometry, layout, &cursor, first_page + index, page_total);
         debug_print("list %d - rendered", index);
         EndPage(printer);
     }

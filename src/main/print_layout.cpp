@@ -32,14 +32,20 @@ PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_
     return geometry;
 }
 
-int print_lines_per_page(int page_height) {
-    if (page_height <= PRINT_LINE_HEIGHT)
-        return 0;
-    return (page_height - 1) / PRINT_LINE_HEIGHT;
+PageLayout page_layout_make(int width, int height, FooterRow footer) {
+    // A negative height (a failed query) must not overflow the footer's row.
+    PageLayout layout{width, height, 0, (height < 0 ? 0 : height) - PRINT_LINE_HEIGHT};
+    if (footer == FooterRow::over_last_line) {
+        if (height > PRINT_LINE_HEIGHT)
+            layout.lines_per_page = (height - 1) / PRINT_LINE_HEIGHT;
+    } else if (height >= 2 * PRINT_LINE_HEIGHT) {
+        layout.lines_per_page = layout.footer_y / PRINT_LINE_HEIGHT;
+    }
+    return layout;
 }
 
-int print_page_count(int line_count, int page_height) {
-    int per_page = print_lines_per_page(page_height);
+int page_layout_page_count(const PageLayout &layout, int line_count) {
+    int per_page = layout.lines_per_page;
     if (line_count <= 0 || per_page == 0)
         return 0;
     return line_count / per_page + (line_count % per_page != 0);

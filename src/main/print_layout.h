@@ -1,6 +1,7 @@
-// Page arithmetic of a print job, free of any Windows call: the logical
-// 96-dpi page made from the printer's printable area, how many document
-// lines a page holds, and where the footer texts go.
+// The page model, free of any Windows call: the logical 96-dpi page made
+// from a printer's printable area, how a document is cut into pages, and
+// where the footer texts go. Printing and the converter's PDF and PNG pages
+// share it, so a printed page and a converted one cannot drift apart.
 #pragma once
 
 #include <cstddef>
@@ -28,12 +29,28 @@ int print_effective_dpi(int reported_dpi);
 // The page for a printer reporting these resolutions and printable area.
 PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_width,
                              int device_height);
-// Document lines on one page: rows of 19 pixels whose top y satisfies
-// y + 19 < page height. A page of 19 pixels or less holds none.
-int print_lines_per_page(int page_height);
+// Where the footer row lies against the lines. On paper a full page's last
+// line lies under the footer, whose rows overprint its lower part. A page for
+// an archive must not hide text, so there the footer has a row of its own
+// and a page holds one line less.
+enum class FooterRow { over_last_line, own_row };
+
+// One page of the document: lines from the top-left corner down, a row of
+// PRINT_LINE_HEIGHT pixels each, and the footer in the page's bottom row.
+struct PageLayout {
+    int width; // the page in 96-dpi pixels
+    int height;
+    int lines_per_page; // 0 when the page is too small for a line
+    int footer_y;       // top of the footer texts
+};
+
+// Paper: rows of 19 pixels whose top y satisfies y + 19 < page height, so a
+// page of 19 pixels or less holds none. Own footer row: the rows that end
+// above the footer's.
+PageLayout page_layout_make(int width, int height, FooterRow footer);
 // Pages needed for `line_count` lines; 0 for an empty document, and 0 when
-// the page is too small to hold a line (the job then prints no page).
-int print_page_count(int line_count, int page_height);
+// the page is too small to hold a line (a print job then prints no page).
+int page_layout_page_count(const PageLayout &layout, int line_count);
 // Writes "<page> из <total>" with the two Cyrillic letters in CP866 into
 // `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes.
 size_t print_page_text(char *text, int page, int total);

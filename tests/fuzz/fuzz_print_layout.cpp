@@ -15,13 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (geometry.page_width < 0 || geometry.page_height < 0)
         std::abort();
 
-    int per_page = print_lines_per_page(geometry.page_height);
-    // Every line row lies wholly above the page's last row.
-    if (per_page > 0 &&
-        (per_page - 1) * PRINT_LINE_HEIGHT + PRINT_LINE_HEIGHT >= geometry.page_height)
+    const FooterRow footer = values[4] & 1 ? FooterRow::own_row : FooterRow::over_last_line;
+    PageLayout layout = page_layout_make(geometry.page_width, geometry.page_height, footer);
+    int per_page = layout.lines_per_page;
+    // Every line row lies wholly above the page's last row, and above the
+    // footer's when the footer has a row of its own.
+    int64_t lines_bottom = int64_t{per_page} * PRINT_LINE_HEIGHT;
+    if (per_page > 0 && lines_bottom >= geometry.page_height)
+        std::abort();
+    if (footer == FooterRow::own_row && per_page > 0 && lines_bottom > layout.footer_y)
         std::abort();
     int lines = values[4];
-    int pages = print_page_count(lines, geometry.page_height);
+    int pages = page_layout_page_count(layout, lines);
     if (lines <= 0 || per_page == 0) {
         if (pages != 0)
             std::abort();

@@ -51,32 +51,73 @@ TEST(PrintGeometry, FailedOrHugeQueriesStaySane) {
     EXPECT_GT(huge.page_height, 0);
 }
 
-TEST(PrintPagination, LinesPerPageFollowTheRowRule) {
-    EXPECT_EQ(print_lines_per_page(1056), 55); // the 55th row ends at 1044 < 1056
-    EXPECT_EQ(print_lines_per_page(1046), 55); // 1026 + 19 < 1046
-    EXPECT_EQ(print_lines_per_page(1045), 54); // 1026 + 19 is not < 1045
-    EXPECT_EQ(print_lines_per_page(38), 1);    // 19 + 19 < 38 is false
-    EXPECT_EQ(print_lines_per_page(39), 2);
-    EXPECT_EQ(print_lines_per_page(20), 1);
-    // Too small for any line: 19 pixels or less.
-    EXPECT_EQ(print_lines_per_page(19), 0);
-    EXPECT_EQ(print_lines_per_page(1), 0);
-    EXPECT_EQ(print_lines_per_page(0), 0);
-    EXPECT_EQ(print_lines_per_page(-3), 0);
+namespace {
+
+int paper_lines(int height) {
+    return page_layout_make(768, height, FooterRow::over_last_line).lines_per_page;
+}
+int own_row_lines(int height) {
+    return page_layout_make(768, height, FooterRow::own_row).lines_per_page;
+}
+int paper_pages(int lines, int height) {
+    return page_layout_page_count(page_layout_make(768, height, FooterRow::over_last_line), lines);
 }
 
-TEST(PrintPagination, PageCounts) {
-    EXPECT_EQ(print_page_count(120, 1056), 3); // 55 + 55 + 10
-    EXPECT_EQ(print_page_count(110, 1056), 2);
-    EXPECT_EQ(print_page_count(111, 1056), 3);
-    EXPECT_EQ(print_page_count(1, 1056), 1);
-    EXPECT_EQ(print_page_count(0, 1056), 0);
-    EXPECT_EQ(print_page_count(1000, 1056), 19);
+} // namespace
+
+TEST(PageLayout, PaperLinesFollowTheRowRule) {
+    EXPECT_EQ(paper_lines(1056), 55); // the 55th row ends at 1044 < 1056
+    EXPECT_EQ(paper_lines(1046), 55); // 1026 + 19 < 1046
+    EXPECT_EQ(paper_lines(1045), 54); // 1026 + 19 is not < 1045
+    EXPECT_EQ(paper_lines(38), 1);    // 19 + 19 < 38 is false
+    EXPECT_EQ(paper_lines(39), 2);
+    EXPECT_EQ(paper_lines(20), 1);
+    // Too small for any line: 19 pixels or less.
+    EXPECT_EQ(paper_lines(19), 0);
+    EXPECT_EQ(paper_lines(1), 0);
+    EXPECT_EQ(paper_lines(0), 0);
+    EXPECT_EQ(paper_lines(-3), 0);
+    // The footer's row is the page's bottom row; on paper it overprints the
+    // lower rows of a full page's last line.
+    PageLayout paper = page_layout_make(768, 1056, FooterRow::over_last_line);
+    EXPECT_EQ(paper.footer_y, 1037);
+    EXPECT_GT(54 * PRINT_LINE_HEIGHT + PRINT_LINE_HEIGHT, paper.footer_y);
+}
+
+TEST(PageLayout, OwnFooterRowTakesOneLineAndNeverOverlaps) {
+    // A4 less 10 mm margins: 54 lines and the footer.
+    PageLayout a4 = page_layout_make(718, 1047, FooterRow::own_row);
+    EXPECT_EQ(a4.lines_per_page, 54);
+    EXPECT_EQ(a4.footer_y, 1028);
+    EXPECT_LE(a4.lines_per_page * PRINT_LINE_HEIGHT, a4.footer_y);
+    EXPECT_EQ(paper_lines(1047), 55);
+    for (int height = 0; height < 400; ++height) {
+        int lines = own_row_lines(height);
+        int footer_y = page_layout_make(100, height, FooterRow::own_row).footer_y;
+        if (height >= 2 * PRINT_LINE_HEIGHT) {
+            EXPECT_LE(lines * PRINT_LINE_HEIGHT, footer_y) << height;
+            EXPECT_GT((lines + 1) * PRINT_LINE_HEIGHT, footer_y) << height;
+        } else {
+            EXPECT_EQ(lines, 0) << height; // no room for a line above the footer
+        }
+    }
+}
+
+TEST(PageLayout, PageCounts) {
+    EXPECT_EQ(paper_pages(120, 1056), 3); // 55 + 55 + 10
+    EXPECT_EQ(paper_pages(110, 1056), 2);
+    EXPECT_EQ(paper_pages(111, 1056), 3);
+    EXPECT_EQ(paper_pages(1, 1056), 1);
+    EXPECT_EQ(paper_pages(0, 1056), 0);
+    EXPECT_EQ(paper_pages(1000, 1056), 19);
     // A page too small ends the job without a page instead of looping.
-    EXPECT_EQ(print_page_count(5, 19), 0);
-    EXPECT_EQ(print_page_count(5, 0), 0);
-    EXPECT_EQ(print_page_count(5, 20), 5);
-    EXPECT_EQ(print_page_count(INT_MAX, 20), INT_MAX);
+    EXPECT_EQ(paper_pages(5, 19), 0);
+    EXPECT_EQ(paper_pages(5, 0), 0);
+    EXPECT_EQ(paper_pages(5, 20), 5);
+    EXPECT_EQ(paper_pages(INT_MAX, 20), INT_MAX);
+    PageLayout a4 = page_layout_make(718, 1047, FooterRow::own_row);
+    EXPECT_EQ(page_layout_page_count(a4, 108), 2);
+    EXPECT_EQ(page_layout_page_count(a4, 109), 3);
 }
 
 TEST(PrintFooter, PageNumberTextIsCp866AndEndsAtTheRightEdge) {
