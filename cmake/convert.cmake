@@ -12,7 +12,7 @@ add_executable(korvel-convert
     src/convert/convert_run.cpp
     src/convert/output_file.cpp
 )
-target_link_libraries(korvel-convert PRIVATE korvel_convert_writers korvel_core)
+target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages)
 target_compile_definitions(korvel-convert PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
 set_target_properties(korvel-convert PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_CONVERT_DIR})
 

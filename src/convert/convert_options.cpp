@@ -1,5 +1,7 @@
 #include "convert_options.h"
 
+#include "page_export.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <strings.h>
@@ -19,7 +21,7 @@ const char CONVERT_USAGE[] =
     "  --fonts DIR           the screen fonts vga0.sfn ... vga9.sfn (PDF and PNG)\n"
     "  --paper a4|letter     paper size of PDF and PNG pages (default a4)\n"
     "  --margin MM           margin on each side, 0 to 50 (default 10)\n"
-    "  --scale N             PNG pixels per page pixel, 1 to 8 (default 1)\n"
+    "  --scale N             PNG pixels per page pixel, 1 to 16 (default 1)\n"
     "  --grey                PNG pages in 8-bit grey (default 1-bit)\n"
     "  --crlf                text output with CR LF line ends\n"
     "  --expand-tabs         text output with spaces for tabs\n"
@@ -109,9 +111,9 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
         return false;
     }
     // --scale
-    if (parse_int(value, 1, CONVERT_MAX_SCALE, &options->scale))
+    if (parse_int(value, 1, PNG_SCALE_MAX, &options->scale))
         return true;
-    *error = "--scale takes a whole number from 1 to " + std::to_string(CONVERT_MAX_SCALE);
+    *error = "--scale takes a whole number from 1 to " + std::to_string(PNG_SCALE_MAX);
     return false;
 }
 

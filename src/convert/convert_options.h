@@ -17,7 +17,7 @@ struct ConvertOptions {
     bool version = false;
     bool letter = false; // --paper letter (A4 otherwise)
     double margin_mm = 10;
-    int scale = 1;     // PNG pixels per 96-dpi pixel
+    int scale = 1;     // PNG pixels per 96-dpi pixel, up to PNG_SCALE_MAX
     bool grey = false; // PNG in 8-bit grey instead of 1-bit
     bool crlf = false;
     bool expand_tabs = false;
@@ -26,7 +26,6 @@ struct ConvertOptions {
 
 constexpr int CONVERT_MAX_JOBS = 64;
 constexpr double CONVERT_MAX_MARGIN_MM = 50;
-constexpr int CONVERT_MAX_SCALE = 8;
 
 // Parses argv[1..]; false with `error` set for a usage error. When neither
 // --to nor -o's extension names the format, `format` stays none.

@@ -150,7 +150,10 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
     const char *extension = convert_format_extension(options.format);
     for (const std::string &input : inputs) {
         if (input == "-") {
-            plan->jobs.push_back({"-", options.output.empty() ? "-" : options.output, 0, 0});
+            std::string output = options.output.empty() ? "-" : options.output;
+            if (output_into_folder)
+                output = with_extension(joined(output, "stdin"), extension);
+            plan->jobs.push_back({"-", output, 0, 0});
             continue;
         }
         struct stat status {};

@@ -62,7 +62,7 @@ void draw_progress_locked() {
     std::string left = done > 0 && total > done
                            ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
                            : "";
-    std::fprintf(stderr, "\r%zu of %zu files, %.1f of %.1f MB, %s%s\033[K",
+    std::fprintf(stderr, "\r%zu of %zu files, %.1f of %.1f MB, %s elapsed%s\033[K",
                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
                  minutes_seconds(elapsed).c_str(), left.c_str());
     std::fflush(stderr);
