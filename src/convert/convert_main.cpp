@@ -47,6 +47,8 @@ int main(int argc, char **argv) {
     }
     settings.page =
         options.letter ? page_setup_letter(options.margin_mm) : page_setup_a4(options.margin_mm);
+    if (!page_setup_holds_lines(settings.page))
+        return usage_error("the margins leave no room for a line on the page");
     ConvertPlan plan;
     if (!convert_plan_make(options, &plan, &error))
         return usage_error(error);

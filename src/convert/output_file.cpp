@@ -16,7 +16,9 @@
 namespace {
 
 std::mutex registry_lock;
-std::vector<std::string> temp_paths; // under registry_lock
+// Under registry_lock. Never destroyed: the signal thread may still use it
+// while the process exits.
+std::vector<std::string> &temp_paths = *new std::vector<std::string>;
 mode_t file_mode = 0644;             // 0666 less the umask, taken at start
 
 constexpr size_t STREAM_BUFFER_SIZE = 256 * 1024;
