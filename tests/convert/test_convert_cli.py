@@ -46,7 +46,7 @@ class ConvertTest(unittest.TestCase):
             return f.read()
 
     def run_convert(self, *args, stdin=b"", stdout=subprocess.PIPE, **options):
-        done = subprocess.run([PROGRAM, "-q", *args], cwd=self.dir, input=stdin, stdout=stdout,
+        done = subprocess.run([PROGRAM, *args], cwd=self.dir, input=stdin, stdout=stdout,
                               stderr=subprocess.PIPE, timeout=120, **options)
         return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
 
