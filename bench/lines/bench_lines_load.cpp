@@ -3,6 +3,7 @@
 // loader pays), the processor time the load took on all threads (a helper
 // thread prepares the loader's memory), and the process's peak memory.
 //   bench_lines_load [megabytes] [scratch file]
+#include "bench_document.h"
 #include "lines/line_file.h"
 #include "lines/lines.h"
 
@@ -38,35 +39,6 @@ double peak_memory_mb() {
 #endif
 }
 
-// Mostly 60-90-byte lines of Cyrillic text and box drawing, CR LF, with a
-// line of several KB every thousand lines.
-size_t write_document(const std::string &path, size_t megabytes) {
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    const char alphabet[] = "\x80\x81\x82\xA0\xA1\xA2\xAE\xE0\xE1 ,.\xB3\xC4 abc";
-    unsigned seed = 12345;
-    size_t written = 0, lines = 0;
-    std::string line;
-    while (written < megabytes * 1048576) {
-        seed = seed * 1103515245 + 12345;
-        size_t length = (lines % 1000 == 999) ? 2000 + (seed >> 8) % 6000 : 60 + (seed >> 8) % 31;
-        line.clear();
-        for (size_t i = 0; i < length; ++i) {
-            seed = seed * 1103515245 + 12345;
-            line += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
-        }
-        line += "\r\n";
-        std::fwrite(line.data(), 1, line.size(), file);
-        written += line.size();
-        ++lines;
-    }
-    std::fclose(file);
-    return written;
-}
-
 // Processor time of the whole process, all threads, in seconds.
 double process_cpu_seconds() {
 #ifdef _WIN32
@@ -95,7 +67,7 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 int main(int argc, char **argv) {
     size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
     std::string path = argc > 2 ? argv[2] : "bench-document.txt";
-    size_t bytes = write_document(path, megabytes);
+    size_t bytes = bench_document_write(path, megabytes);
     double size_mb = bytes / 1048576.0;
 
     // Plain read: same block size as the loader, only counting line feeds.

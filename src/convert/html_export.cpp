@@ -82,33 +82,15 @@ char *close_run(char *at) {
 }
 
 // Text with &, < and > escaped and any byte that is not UTF-8 as U+FFFD.
-std::string html_text(const char *utf8) {
+std::string html_text(std::string_view utf8) {
     std::string text;
-    const auto *at = reinterpret_cast<const unsigned char *>(utf8);
-    while (*at) {
-        unsigned char lead = *at;
-        int length = lead < 0x80                    ? 1
-                     : lead >= 0xC2 && lead <= 0xDF ? 2
-                     : lead >= 0xE0 && lead <= 0xEF ? 3
-                     : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                    : 0;
-        bool valid = length > 0;
-        for (int i = 1; valid && i < length; ++i)
-            valid = (at[i] & 0xC0) == 0x80;
-        if (valid && length >= 3) { // no overlong forms, surrogates or values past U+10FFFF
-            unsigned second = at[1];
-            valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second >= 0xA0) &&
-                    !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second >= 0x90);
-        }
-        if (!valid) {
-            text += "\xEF\xBF\xBD";
-            ++at;
-        } else if (const char *escaped = html_escape(lead)) {
+    for (size_t at = 0; at < utf8.size();) {
+        char32_t character = utf8_decode(utf8, at);
+        if (const char *escaped = character < 0x80 ? html_escape(character) : nullptr) {
             text += escaped;
-            ++at;
         } else {
-            text.append(reinterpret_cast<const char *>(at), length);
-            at += length;
+            Utf8Char encoded = utf8_encode(character);
+            text.append(encoded.bytes, encoded.length);
         }
     }
     return text;
@@ -116,7 +98,7 @@ std::string html_text(const char *utf8) {
 
 // Bytes of a line converted per reservation; each yields at most a run's
 // close and open tags (under 40 bytes) and an escaped character or a tab.
-constexpr size_t STRETCH = 8192;
+constexpr size_t STRETCH = 2048;
 constexpr size_t STRETCH_ROOM = STRETCH * 48 + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
 

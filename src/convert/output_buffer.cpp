@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr size_t BUFFER_SIZE = size_t{1} << 21;
+constexpr size_t BUFFER_SIZE = size_t{1} << 18;
 constexpr size_t PROGRESS_STEP = size_t{1} << 20;
 
 void write_out(OutputBuffer &buffer) {

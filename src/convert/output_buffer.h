@@ -19,7 +19,7 @@ struct OutputBuffer {
 };
 
 // The largest stretch one reservation may ask for.
-constexpr size_t OUTPUT_RESERVE_LIMIT = size_t{1} << 19;
+constexpr size_t OUTPUT_RESERVE_LIMIT = size_t{1} << 17;
 
 // Sets up `buffer` for `out`; false when memory runs out.
 bool output_buffer_open(OutputBuffer &buffer, FILE *out);

@@ -9,22 +9,9 @@ namespace {
 
 // Bytes of a line converted per reservation: each yields one character of up
 // to 3 bytes (4 stored), or a tab's fill of at most TAB_WIDTH bytes.
-constexpr size_t STRETCH = 16384;
+constexpr size_t STRETCH = 4096;
 constexpr size_t STRETCH_ROOM = STRETCH * TAB_WIDTH + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
-
-// Fills from `column` to the tab stop `stop`: tabs, as many as the screen
-// passed, or spaces. Codes take no column on screen, so the output's column
-// is the screen's column and a tab lands on the same stop there.
-char *fill_to(char *at, int column, int stop, bool expand_tabs) {
-    if (expand_tabs) {
-        std::memset(at, ' ', stop - column);
-        return at + (stop - column);
-    }
-    int tabs = stop / TAB_WIDTH - column / TAB_WIDTH;
-    std::memset(at, '\t', tabs);
-    return at + tabs;
-}
 
 } // namespace
 
@@ -47,12 +34,29 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
             size_t end = line->length - done < STRETCH ? line->length : done + STRETCH;
             size_t start = done;
             char *at = output_reserve(buffer, STRETCH_ROOM);
-            for (; done < end && state.column < LINE_COLUMN_LIMIT; ++done) {
-                if (line_codes_step(state, bytes[done], glyph)) {
+            while (done < end && state.column < LINE_COLUMN_LIMIT) {
+                if (!state.escape_pending && line_codes_plain_glyph(bytes[done])) {
+                    size_t room = static_cast<size_t>(LINE_COLUMN_LIMIT - state.column);
+                    size_t run_end = end - done < room ? end : done + room;
+                    size_t run_start = done;
+                    for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
+                        at = output_put_utf8(at, cp866_glyph_utf8(bytes[done]));
+                    state.column += static_cast<int>(done - run_start);
+                    written = state.column;
+                    continue;
+                }
+                if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
                     at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
                     written = state.column;
-                } else if (state.column != written) { // a tab
-                    at = fill_to(at, written, state.column, options.expand_tabs);
+                } else if (state.column != written) {
+                    // A tab. Codes take no column on screen, so the output's
+                    // column is the screen's and a tab reaches the same stop.
+                    if (options.expand_tabs) {
+                        std::memset(at, ' ', state.column - written);
+                        at += state.column - written;
+                    } else {
+                        *at++ = '\t';
+                    }
                     written = state.column;
                 }
             }

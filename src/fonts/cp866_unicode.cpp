@@ -1,7 +1,5 @@
 #include "cp866_unicode.h"
 
-#include <array>
-
 namespace {
 
 // 0x00-0x1F: NUL is blank, the rest are the IBM PC symbols.
@@ -55,14 +53,16 @@ constexpr Utf8Char encode(char32_t c) {
             4};
 }
 
-constexpr std::array<Utf8Char, 256> UTF8_TABLE = [] {
+constexpr std::array<Utf8Char, 256> utf8_table() {
     std::array<Utf8Char, 256> table{};
     for (int byte = 0; byte < 256; ++byte)
         table[byte] = encode(glyph_unicode(static_cast<unsigned char>(byte)));
     return table;
-}();
+}
 
 } // namespace
+
+constinit const std::array<Utf8Char, 256> CP866_GLYPH_UTF8 = utf8_table();
 
 char32_t cp866_glyph_unicode(unsigned char byte) {
     return glyph_unicode(byte);
@@ -72,6 +72,34 @@ Utf8Char utf8_encode(char32_t character) {
     return encode(character);
 }
 
-const Utf8Char &cp866_glyph_utf8(unsigned char byte) {
-    return UTF8_TABLE[byte];
+char32_t utf8_decode(std::string_view text, size_t &at) {
+    constexpr char32_t REPLACEMENT = 0xFFFD;
+    auto lead = static_cast<unsigned char>(text[at]);
+    size_t length = lead < 0x80   ? 1
+                    : lead < 0xC2 ? 0
+                    : lead < 0xE0 ? 2
+                    : lead < 0xF0 ? 3
+                    : lead < 0xF5 ? 4
+                                  : 0;
+    if (length == 0 || text.size() - at < length) {
+        ++at;
+        return length == 1 ? lead : REPLACEMENT;
+    }
+    char32_t character = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++at;
+            return REPLACEMENT;
+        }
+        character = character << 6 | (next & 0x3F);
+    }
+    constexpr char32_t LOWEST[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (character < LOWEST[length] || character > 0x10FFFF ||
+        (character >= 0xD800 && character < 0xE000)) {
+        ++at;
+        return REPLACEMENT;
+    }
+    at += length;
+    return character;
 }

@@ -34,6 +34,13 @@ struct LineCodeState {
     bool escape_pending = false;
 };
 
+// Whether `byte`, when no escape is pending, is simply drawn as its own glyph
+// in the next column. Writers that only need the glyphs' order use it to pass
+// over long plain stretches quickly.
+constexpr bool line_codes_plain_glyph(unsigned char byte) {
+    return byte != TAB_BYTE && byte != ESCAPE_BYTE;
+}
+
 // Acts on one byte. Returns true when it yields a glyph, which is then in
 // `glyph`; the column has already moved past it.
 inline bool line_codes_step(LineCodeState &state, unsigned char byte, LineGlyph &glyph) {

@@ -1,6 +1,6 @@
-// The character of every glyph, checked against the C library's own CP866
-// converter for the printable range and against the IBM PC symbol list
-// (written out as text here) for the control bytes; and the UTF-8 table.
+// The character of every glyph: the printable bytes against the C library's
+// own CP866 converter, the control bytes against the IBM PC symbols; and
+// UTF-8 both ways.
 #include "fonts/cp866_unicode.h"
 
 #include <gtest/gtest.h>
@@ -12,63 +12,51 @@
 
 namespace {
 
-// The byte through iconv(3): CP866 to UTF-32 in the machine's byte order.
-char32_t iconv_cp866(unsigned char byte) {
-    iconv_t converter = iconv_open("UTF-32LE", "CP866");
-    EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
-    char in[1] = {static_cast<char>(byte)};
-    unsigned char out[4] = {};
-    char *in_at = in, *out_at = reinterpret_cast<char *>(out);
-    size_t in_left = 1, out_left = 4;
-    EXPECT_NE(iconv(converter, &in_at, &in_left, &out_at, &out_left), static_cast<size_t>(-1));
+std::string iconv_cp866_to_utf8(unsigned char byte) {
+    iconv_t converter = iconv_open("UTF-8", "CP866");
+    char in[1] = {static_cast<char>(byte)}, out[8] = {};
+    char *in_at = in, *out_at = out;
+    size_t in_left = 1, out_left = sizeof out;
+    size_t result = iconv(converter, &in_at, &in_left, &out_at, &out_left);
     iconv_close(converter);
-    return out[0] | out[1] << 8 | out[2] << 16 | char32_t{out[3]} << 24;
+    return result == static_cast<size_t>(-1) ? "(none)" : std::string(out, out_at);
 }
 
-std::string utf8_of(unsigned char byte) {
-    const Utf8Char &c = cp866_glyph_utf8(byte);
-    return std::string(c.bytes, c.length);
+std::string utf8_string(const Utf8Char &character) {
+    return std::string(character.bytes, character.length);
 }
 
 } // namespace
 
 TEST(Cp866Unicode, EveryByteShowsItsGlyphsCharacter) {
-    // The symbols of bytes 0x01-0x1F, as the screen font draws them.
-    const std::u32string symbols = U"☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
-    ASSERT_EQ(symbols.size(), 31u);
+    const std::u32string controls = U" ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼"; // NUL is blank
+    ASSERT_EQ(controls.size(), 32u);
     std::set<char32_t> seen;
     for (int byte = 0; byte < 256; ++byte) {
-        char32_t expected = byte == 0      ? U' '
-                            : byte < 0x20  ? symbols[byte - 1]
-                            : byte == 0x7F ? U'⌂'
-                                           : iconv_cp866(byte);
-        char32_t got = cp866_glyph_unicode(byte);
-        EXPECT_EQ(got, expected) << "byte 0x" << std::hex << byte;
-        EXPECT_TRUE(got >= 0x20 && got != 0x7F) << "byte 0x" << std::hex << byte;
-        if (byte > 0)
-            seen.insert(got);
+        char32_t character = cp866_glyph_unicode(byte);
+        if (byte < 0x20 || byte == 0x7F)
+            EXPECT_EQ(character, byte == 0x7F ? U'⌂' : controls[byte]) << byte;
+        else
+            EXPECT_EQ(utf8_string(cp866_glyph_utf8(byte)), iconv_cp866_to_utf8(byte)) << byte;
+        EXPECT_EQ(utf8_string(cp866_glyph_utf8(byte)), utf8_string(utf8_encode(character)));
+        seen.insert(character);
     }
-    EXPECT_EQ(seen.size(), 255u); // no two bytes give the same character
+    EXPECT_EQ(seen.size(), 255u); // only NUL and the space read alike
     EXPECT_EQ(cp866_glyph_unicode(0xFF), U'\u00A0');
-    EXPECT_EQ(utf8_of(0xB3), "│");
-    EXPECT_EQ(utf8_of(0xFC), "№");
 }
 
-TEST(Cp866Unicode, Utf8Encoding) {
-    auto encoded = [](char32_t c) {
-        Utf8Char u = utf8_encode(c);
-        return std::string(u.bytes, u.length);
+TEST(Cp866Unicode, Utf8BothWays) {
+    auto decoded = [](std::string_view text) {
+        std::u32string characters;
+        for (size_t at = 0; at < text.size();)
+            characters += utf8_decode(text, at);
+        return characters;
     };
-    EXPECT_EQ(encoded(U'A'), "A");
-    EXPECT_EQ(encoded(0x7F), "\x7F");
-    EXPECT_EQ(encoded(0x80), "\xC2\x80");
-    EXPECT_EQ(encoded(0x7FF), "\xDF\xBF");
-    EXPECT_EQ(encoded(0x800), "\xE0\xA0\x80");
-    EXPECT_EQ(encoded(0xFFFF), "\xEF\xBF\xBF");
-    EXPECT_EQ(encoded(0x10000), "\xF0\x90\x80\x80");
-    EXPECT_EQ(encoded(0x10FFFF), "\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(encoded(0xD800), "\xEF\xBF\xBD"); // a surrogate is no character
-    EXPECT_EQ(encoded(0x110000), "\xEF\xBF\xBD");
-    for (int byte = 0; byte < 256; ++byte)
-        EXPECT_EQ(utf8_of(byte), encoded(cp866_glyph_unicode(byte)));
+    for (char32_t c : {0x0, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF})
+        EXPECT_EQ(decoded(utf8_string(utf8_encode(c))), std::u32string(1, c));
+    EXPECT_EQ(utf8_string(utf8_encode(U'😀')), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf8_string(utf8_encode(0xD800)), "\uFFFD"); // a surrogate is no character
+    // A broken sequence reads as one U+FFFD per byte.
+    EXPECT_EQ(decoded("a\x80\xC0\xAF\xE2\x94"), U"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(decoded("\xED\xA0\x80\xF4\x90\x80\x80"), std::u32string(7, 0xFFFD));
 }

@@ -1,0 +1,91 @@
+// Writes arbitrary lines as text and as HTML and reads both back: each
+// character of the text is the glyph the screen shows in that column (tab
+// stops every 8 columns), expanding tabs and CR LF change only what they
+// should, the HTML's <pre> reads back as the same text, and the progress
+// reports add up to the document's bytes.
+#include "convert/html_export.h"
+#include "convert/text_export.h"
+#include "convert_test_support.h"
+#include "fonts/cp866_unicode.h"
+#include "fonts/line_codes.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+// Reads the text's line for `line` from `at` on, checking each character's
+// glyph and column; returns the line with tabs expanded to spaces.
+std::string read_line(std::string_view text, size_t &at, const LineNode &line) {
+    std::vector<LineGlyph> glyphs;
+    line_codes_decode(reinterpret_cast<const unsigned char *>(line.text), line.length,
+                      [&](const LineGlyph &glyph) { glyphs.push_back(glyph); });
+    std::string expanded;
+    size_t next = 0;
+    for (int column = 0;;) {
+        check(at < text.size());
+        size_t start = at;
+        char32_t c = utf8_decode(text, at);
+        if (c == U'\n')
+            break;
+        int width = c == U'\t' ? TAB_WIDTH - column % TAB_WIDTH : 1;
+        if (c == U'\t') {
+            expanded.append(width, ' ');
+        } else {
+            check(next < glyphs.size() && glyphs[next].column == column &&
+                  cp866_glyph_unicode(glyphs[next++].code) == c);
+            expanded.append(text.substr(start, at - start));
+        }
+        column += width;
+    }
+    check(next == glyphs.size());
+    return expanded + "\n";
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    std::vector<std::string> lines; // split at line feeds, as loaded
+    for (size_t start = 0; size > 0 && start <= size;) {
+        const void *feed = std::memchr(data + start, '\n', size - start);
+        size_t end = feed ? static_cast<const uint8_t *>(feed) - data : size;
+        lines.emplace_back(reinterpret_cast<const char *>(data) + start, end - start);
+        start = end + 1;
+    }
+    TestDocument document(lines);
+    size_t document_bytes = size - (lines.empty() ? 0 : lines.size() - 1); // all but the feeds
+    size_t reported = 0;
+    ConvertProgress progress{
+        [](void *context, size_t bytes) { *static_cast<size_t *>(context) += bytes; }, &reported};
+    auto text_of = [&](TextExportOptions options, ConvertProgress *report) {
+        return capture([&](FILE *out) {
+            check(text_export_write(document.first(), options, out, report) == 0);
+            return 0;
+        });
+    };
+
+    std::string text = text_of({}, &progress), expanded;
+    check(reported == document_bytes);
+    size_t at = 0;
+    for (const LineNode &line : document.nodes)
+        expanded += read_line(text, at, line);
+    check(at == text.size());
+    check(text_of({.crlf = false, .expand_tabs = true}, nullptr) == expanded);
+    std::string crlf;
+    for (char c : text)
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    check(text_of({.crlf = true, .expand_tabs = false}, nullptr) == crlf);
+
+    reported = 0;
+    std::string page = capture([&](FILE *out) {
+        check(html_export_write(document.first(), "fuzz", out, &progress) == 0);
+        return 0;
+    });
+    check(html_pre_text(page) == text && reported == document_bytes);
+    return 0;
+}
