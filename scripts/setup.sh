@@ -25,6 +25,8 @@ packages=(
   locales
   # font generator sources
   console-setup-linux fonts-terminus unifont
+  # the converter's PDF and PNG pages, and the tools its tests check them with
+  libcairo2-dev libpng-dev poppler-utils
 )
 
 missing=()

@@ -30,6 +30,7 @@
 namespace {
 
 constexpr double POINTS_PER_PIXEL = 72.0 / PRINT_LOGICAL_DPI;
+constexpr double POINTS_PER_MM = 72 / 25.4;
 constexpr double ORIGIN_INSET = 1.0 / 64; // glyph origins lie this far into their cells
 constexpr double EDGE_INSET = 1.0 / 32;   // rectangles lie this far inside their pixels
 // The glyph origin's row: the rows above it are the fonts' ascent (the
@@ -48,9 +49,12 @@ cairo_status_t font_init(cairo_scaled_font_t *, cairo_t *, cairo_font_extents_t 
     return CAIRO_STATUS_SUCCESS;
 }
 
-void add_pixels(cairo_t *cr, int x0, int x1, int row0, int row1) {
+// One rectangle per fill: cairo writes a lone rectangle as the short "re"
+// operator, several in one path as four-point outlines.
+void fill_pixels(cairo_t *cr, int x0, int x1, int row0, int row1) {
     cairo_rectangle(cr, x0 + EDGE_INSET, row0 - BASELINE_ROW + EDGE_INSET, x1 - x0 - 2 * EDGE_INSET,
                     row1 - row0 - 2 * EDGE_INSET);
+    cairo_fill(cr);
 }
 
 // The glyph's ink as rectangles: the runs of ink in each row, a run that
@@ -92,12 +96,11 @@ cairo_status_t render_glyph(cairo_scaled_font_t *scaled, unsigned long glyph, ca
             for (int r = 0; r < run_count; ++r)
                 continues |= runs[r].first_row == open[o].first_row && runs[r].x0 == open[o].x0;
             if (!continues)
-                add_pixels(cr, open[o].x0, open[o].x1, open[o].first_row, row);
+                fill_pixels(cr, open[o].x0, open[o].x1, open[o].first_row, row);
         }
         open = runs;
         open_count = run_count;
     }
-    cairo_fill(cr);
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -223,9 +226,11 @@ int pdf_export_write(const LineNode *first, const ConvertFonts &fonts, const Pag
         return -1;
     PageWalk walk = page_walk_start(first, setup, info.footer_path);
     FileSink sink{out, false};
+    // The paper's own size, so that printers and viewers know it; the
+    // pixels of the page lie on its whole 96-dpi pixels from the corner.
     cairo_surface_t *surface = cairo_pdf_surface_create_for_stream(
-        file_sink_write, &sink, walk.pixels.paper_width * POINTS_PER_PIXEL,
-        walk.pixels.paper_height * POINTS_PER_PIXEL);
+        file_sink_write, &sink, setup.paper_width_mm * POINTS_PER_MM,
+        setup.paper_height_mm * POINTS_PER_MM);
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE,
                                    info.title_utf8 ? info.title_utf8 : "");
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, CREATOR);

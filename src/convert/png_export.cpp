@@ -1,46 +1,65 @@
 // PNG pages: the page model's 96-dpi picture of each page on its paper,
-// enlarged by whole multiples, written by cairo as 1-bit or grey PNG (cairo
-// writes its alpha-only images as grey, which makes them opaque).
+// enlarged by whole multiples, as a 1-bit or 8-bit grey PNG. libpng writes
+// them: cairo widens its 1-bit images to 8 bits when it saves them.
 #include "convert/page_export.h"
 
 #include "convert/page_walk.h"
 #include "main/page_picture.h"
 
-#include <cairo.h>
+#include <png.h>
 
-#include <cstring>
+#include <csetjmp>
 #include <vector>
 
 namespace {
 
-constexpr bool FIRST_PIXEL_LOW = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
-
-// Copies the picture into the image, each pixel scale x scale: paper is
-// full alpha (white in the PNG), ink none (black).
-void fill_image(cairo_surface_t *image, const PagePicture &picture, int scale) {
-    cairo_surface_flush(image);
-    unsigned char *data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    const bool one_bit = cairo_image_surface_get_format(image) == CAIRO_FORMAT_A1;
-    const int width = picture.width * scale;
-    std::vector<unsigned char> row(static_cast<size_t>(stride));
-    for (int y = 0; y < picture.height; ++y) {
-        const unsigned char *source = picture.pixels + static_cast<size_t>(y) * picture.width;
-        std::memset(row.data(), 0, row.size());
-        for (int x = 0; x < width; ++x) {
-            if (source[x / scale] != PICTURE_PAPER)
-                continue;
-            if (one_bit) // in 32-bit words, the first pixel in the low bit on little-endian
-                row[x / 8] |=
-                    static_cast<unsigned char>(FIRST_PIXEL_LOW ? 1u << (x % 8) : 0x80u >> (x % 8));
-            else
-                row[x] = 0xFF;
-        }
-        for (int copy = 0; copy < scale; ++copy)
-            std::memcpy(data + static_cast<size_t>(y * scale + copy) * stride, row.data(),
-                        row.size());
+// One picture row enlarged `scale` times: 1 bit per pixel, the first pixel
+// in the high bit, or a byte each; paper white, ink black.
+void fill_row(std::vector<png_byte> &row, const unsigned char *pixels, int width, int scale,
+              bool grey) {
+    std::fill(row.begin(), row.end(), 0);
+    for (int x = 0; x < width * scale; ++x) {
+        if (pixels[x / scale] != PICTURE_PAPER)
+            continue;
+        if (grey)
+            row[x] = 0xFF;
+        else
+            row[x / 8] |= static_cast<png_byte>(0x80u >> (x % 8));
     }
-    cairo_surface_mark_dirty(image);
+}
+
+// Failures come back to write_png as a long jump, without a message: the
+// caller names what failed.
+[[noreturn]] void png_failed(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void png_warned(png_structp, png_const_charp) {}
+
+bool write_png(FILE *out, const PagePicture &picture, int scale, bool grey) {
+    const int width = picture.width * scale;
+    std::vector<png_byte> row(grey ? width : (width + 7) / 8);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png_failed, png_warned);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    // libpng reports a failed write (or anything else) by jumping back here.
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, out);
+    png_set_IHDR(png, info, width, picture.height * scale, grey ? 8 : 1, PNG_COLOR_TYPE_GRAY,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < picture.height; ++y) {
+        fill_row(row, picture.pixels + static_cast<size_t>(y) * picture.width, picture.width, scale,
+                 grey);
+        for (int copy = 0; copy < scale; ++copy)
+            png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fflush(out) == 0 && !std::ferror(out);
 }
 
 } // namespace
@@ -54,30 +73,18 @@ int png_export_write(const LineNode *first, const ConvertFonts &fonts, const Pag
     std::vector<unsigned char> pixels(static_cast<size_t>(walk.pixels.paper_width) *
                                       walk.pixels.paper_height);
     PagePicture picture{pixels.data(), walk.pixels.paper_width, walk.pixels.paper_height};
-    cairo_surface_t *image = cairo_image_surface_create(
-        grey ? CAIRO_FORMAT_A8 : CAIRO_FORMAT_A1, picture.width * scale, picture.height * scale);
-    int result = cairo_surface_status(image) == CAIRO_STATUS_SUCCESS ? 0 : -1;
-    while (result == 0) {
+    do {
         page_picture_clear(picture);
         PageFooter footer{reinterpret_cast<const unsigned char *>(walk.footer_path.data()),
                           walk.footer_path.size(), walk.page, walk.page_count};
         page_picture_draw(picture, walk.pixels.left, walk.pixels.top, walk.pixels.layout, fonts,
                           walk.next, footer);
-        fill_image(image, picture, scale);
         FILE *stream = output.begin_page(output.context, walk.page, walk.page_count);
-        if (!stream) {
-            result = -1;
-            break;
-        }
-        FileSink sink{stream, false};
-        bool ok = cairo_surface_write_to_png_stream(image, file_sink_write, &sink) ==
-                      CAIRO_STATUS_SUCCESS &&
-                  !sink.failed && std::fflush(stream) == 0;
+        if (!stream)
+            return -1;
+        bool ok = write_png(stream, picture, scale, grey);
         if (output.end_page(output.context, stream, ok) != 0 || !ok)
-            result = -1;
-        else if (!page_walk_advance(walk, progress))
-            break;
-    }
-    cairo_surface_destroy(image);
-    return result;
+            return -1;
+    } while (page_walk_advance(walk, progress));
+    return 0;
 }

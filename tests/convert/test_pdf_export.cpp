@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "fonts/line_codes.h"
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
 
 namespace {
 
@@ -38,57 +44,181 @@ const std::string EVERY_FEATURE =
     "\t\ttabbed\tand\xff"
     "2\tslanted\r\n";
 
-struct Converted {
-    TempDir dir;
-    std::string pdf;
-};
-
 std::string write_pdf(const TempDir &dir, const LineNode *first, const ShippedFonts &fonts,
-                      const PageSetup &setup, const char *footer_path, time_t modified = 0) {
-    std::string path = dir.file("out.pdf");
+                      const PageSetup &setup, const char *footer_path, time_t modified = 0,
+                      const char *name = "out.pdf") {
+    std::string path = dir.file(name);
     FILE *out = std::fopen(path.c_str(), "wb");
     EXPECT_NE(out, nullptr);
-    PdfInfo info{"document.krv", footer_path, modified};
+    PdfInfo info{"письмо 1.krv", footer_path, modified};
     EXPECT_EQ(pdf_export_write(first, fonts.fonts, setup, info, out, nullptr), 0);
     std::fclose(out);
     return path;
 }
 
-void expect_rendering_matches(const TempDir &dir, const std::string &pdf,
-                              const std::vector<GreyPage> &expected) {
+void expect_rendering_matches(const std::string &pdf, const std::vector<GreyPage> &expected) {
+    TempDir pages;
     ASSERT_TRUE(run_command("pdftoppm -r 96 -aa no -aaVector no -gray '" + pdf + "' '" +
-                            dir.file("page") + "'"));
-    std::vector<GreyPage> rendered = read_pages(dir, "page");
+                            pages.file("page") + "'"));
+    std::vector<GreyPage> rendered = read_pages(pages, "page");
     ASSERT_EQ(rendered.size(), expected.size());
     for (size_t page = 0; page < expected.size(); ++page)
         EXPECT_EQ(page_difference(expected[page], rendered[page]), "") << "page " << page + 1;
 }
 
-TEST(PdfExport, SampleRendersAsThePageModelDraws) {
+std::string repeated(const std::string &text, int times) {
+    std::string result;
+    for (int copy = 0; copy < times; ++copy)
+        result += text;
+    return result;
+}
+
+// Lines with runs of blanks collapsed to one space and none at the ends:
+// text extraction keeps words and their order, not the width of gaps.
+std::string words(const std::string &text) {
+    std::string result;
+    bool blank = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t') {
+            blank = true;
+            continue;
+        }
+        if (c != '\n' && c != '\f' && blank && !result.empty() && result.back() != '\n' &&
+            result.back() != '\f')
+            result += ' ';
+        blank = false;
+        result += c;
+    }
+    return result;
+}
+
+// What a page's text must be: each line's glyphs as their characters, and
+// the footer's path and page number.
+std::string expected_text(const LineNode *first, const PageSetup &setup, const std::string &path) {
+    PageLayout layout = page_pixels(setup).layout;
+    int count = 0;
+    for (const LineNode *line = first; line; line = line->next)
+        ++count;
+    int total = std::max(1, page_layout_page_count(layout, count));
+    std::string text;
+    const LineNode *line = first;
+    for (int page = 1; page <= total; ++page) {
+        for (int index = 0; index < layout.lines_per_page && line; ++index, line = line->next) {
+            int column = 0;
+            line_codes_decode(reinterpret_cast<const unsigned char *>(line->text), line->length,
+                              [&](const LineGlyph &glyph) {
+                                  text.append(glyph.column - column, ' ');
+                                  const Utf8Char &c = cp866_glyph_utf8(glyph.code);
+                                  text.append(c.bytes, c.length);
+                                  column = glyph.column + 1;
+                              });
+            text += '\n';
+        }
+        text += path + " " + std::to_string(page) + " из " + std::to_string(total) + "\n\f";
+    }
+    return words(text);
+}
+
+TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
     TempDir dir;
     ShippedFonts fonts;
     TestDocument sample(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
-    const char *path = "samples/sample.krv";
-    std::string pdf = write_pdf(dir, sample.lines, fonts, page_setup_a4(10), path);
-    expect_rendering_matches(dir, pdf,
-                             expected_pages(sample.lines, fonts, page_setup_a4(10), path));
+    const char *sample_path = "samples/sample.krv";
+    expect_rendering_matches(write_pdf(dir, sample.lines, fonts, page_setup_a4(10), sample_path),
+                             expected_pages(sample.lines, fonts, page_setup_a4(10), sample_path));
+
+    // Two pages and a bit; a path with Cyrillic, a no-break space (no code
+    // in a footer) and a character CP866 lacks; another paper and margin.
+    TestDocument document(dir, repeated(EVERY_FEATURE, 8));
+    const char *path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
+    for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)})
+        expect_rendering_matches(write_pdf(dir, document.lines, fonts, setup, path),
+                                 expected_pages(document.lines, fonts, setup, path));
+
+    // An empty document still gives a page: its footer.
+    TestDocument empty(dir, "");
+    std::vector<GreyPage> footer_only = expected_pages(empty.lines, fonts, page_setup_a4(10), "e");
+    ASSERT_EQ(footer_only.size(), 1u);
+    expect_rendering_matches(write_pdf(dir, empty.lines, fonts, page_setup_a4(10), "e"),
+                             footer_only);
 }
 
-TEST(PdfExport, EveryFeatureRendersAsThePageModelDraws) {
+TEST(PdfExport, FontsAreType3WithUnicodeAndTheTextLayerHoldsTheCharacters) {
     TempDir dir;
     ShippedFonts fonts;
-    std::string content;
-    for (int copy = 0; copy < 8; ++copy) // two pages and a bit
-        content += EVERY_FEATURE;
-    TestDocument document(dir, content);
-    // A path with Cyrillic, a no-break space and a character CP866 lacks.
-    const char *path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
-    for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)}) {
-        std::string pdf = write_pdf(dir, document.lines, fonts, setup, path);
-        expect_rendering_matches(dir, pdf, expected_pages(document.lines, fonts, setup, path));
-        std::filesystem::remove_all(dir.path);
-        std::filesystem::create_directory(dir.path);
+    TestDocument document(dir, repeated(EVERY_FEATURE, 8));
+    const char *path = "/архив/письмо 1.krv";
+    std::string pdf = write_pdf(dir, document.lines, fonts, page_setup_a4(10), path);
+
+    std::string listing;
+    ASSERT_TRUE(run_command("pdffonts '" + pdf + "'", &listing));
+    std::istringstream rows(listing);
+    std::string row;
+    int type3_with_unicode = 0, others = 0;
+    std::getline(rows, row); // heading and rule
+    std::getline(rows, row);
+    while (std::getline(rows, row)) {
+        // name, "Type 3", encoding, emb, sub, uni, object, generation
+        std::istringstream fields(row);
+        std::string name, type, three, encoding, emb, sub, uni;
+        fields >> name >> type >> three >> encoding >> emb >> sub >> uni;
+        if (type == "Type" && three == "3" && emb == "yes" && uni == "yes")
+            ++type3_with_unicode;
+        else
+            ++others;
     }
+    EXPECT_EQ(type3_with_unicode, FONT_COUNT) << listing;
+    EXPECT_EQ(others, 0) << listing;
+
+    std::string text;
+    ASSERT_TRUE(run_command("pdftotext -raw -enc UTF-8 '" + pdf + "' -", &text));
+    EXPECT_EQ(words(text), expected_text(document.lines, page_setup_a4(10), path));
+}
+
+TEST(PdfExport, SameInputGivesSameBytesAndItsInformation) {
+    TempDir dir;
+    ShippedFonts fonts;
+    TestDocument document(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
+    const time_t modified = 1700000000; // 2023-11-14 22:13:20 UTC
+    std::string first =
+        write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a.krv", modified, "first.pdf");
+    ::setenv("TZ", "Asia/Vladivostok", 1); // the dates do not depend on the zone
+    ::tzset();
+    std::string second =
+        write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a.krv", modified, "second.pdf");
+    ::unsetenv("TZ");
+    ::tzset();
+    EXPECT_EQ(read_file(first), read_file(second));
+
+    std::string info;
+    ASSERT_TRUE(run_command("TZ=UTC pdfinfo -isodates '" + first + "'", &info));
+    EXPECT_NE(info.find("Title:           письмо 1.krv\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Creator:         korvel-convert " KORVEL_VERSION "\n"), std::string::npos)
+        << info;
+    EXPECT_NE(info.find("CreationDate:    2023-11-14T22:13:20Z\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("ModDate:         2023-11-14T22:13:20Z\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Page size:       595.276 x 841.89 pts (A4)"), std::string::npos) << info;
+}
+
+TEST(PdfExport, FailuresAreReported) {
+    TempDir dir;
+    ShippedFonts fonts;
+    TestDocument document(dir, "text\r\n");
+    PdfInfo info{"t", "t", 0};
+    FILE *full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(pdf_export_write(document.lines, fonts.fonts, page_setup_a4(10), info, full, nullptr),
+              -1);
+    std::fclose(full);
+
+    // Margins that leave no room for a line and the footer: nothing written.
+    std::string path = dir.file("none.pdf");
+    FILE *out = std::fopen(path.c_str(), "wb");
+    EXPECT_FALSE(page_setup_holds_lines(page_setup_a4(145)));
+    EXPECT_EQ(pdf_export_write(document.lines, fonts.fonts, page_setup_a4(145), info, out, nullptr),
+              -1);
+    std::fclose(out);
+    EXPECT_EQ(read_file(path), "");
 }
 
 } // namespace
