@@ -128,8 +128,9 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         *usage_error = "-o - (standard output) takes one document, not several";
         return false;
     }
-    if (options.output == "-" && options.format == ConvertFormat::png) {
-        *usage_error = "PNG pages are separate files and cannot go to standard output";
+    bool to_stdout = options.output == "-" || (stdin_input && options.output.empty());
+    if (to_stdout && options.format == ConvertFormat::png) {
+        *usage_error = "PNG pages are separate files: give -o a file name for them";
         return false;
     }
     Planner planner{options, plan, {}};

@@ -77,6 +77,7 @@ class CommandTest(ConvertTest):
             ["--margin", "nan", "--to", "pdf", "doc.krv"],
             ["--to", "txt", "doc.krv", "doc.krv", "-o", "all.txt"],
             ["--to", "png", "doc.krv", "-o", "-"],
+            ["--to", "png", "-"],
             ["--to", "pdf", "--fonts", "nofonts", "doc.krv"],
         ]
         for args in usage_errors:
