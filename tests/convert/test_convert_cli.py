@@ -225,6 +225,38 @@ class StandardStreamsTest(ConvertTest):
         self.assertEqual(status, 2)
 
 
+class OptionsTest(ConvertTest):
+    def png_header(self, name):
+        """Width, height, bit depth and colour type from a PNG's IHDR chunk."""
+        data = self.read(name)
+        return (int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big"),
+                data[24], data[25])
+
+    def test_option_forms_and_page_settings_reach_the_output(self):
+        self.write("-doc.krv", b"a\tb\r\n")
+        # --name=value, -oPATH, -jN, and -- before an input that looks like an option.
+        status, _, err = self.run_convert("--to=txt", "--crlf", "--expand-tabs", "-j2",
+                                          "-oout.txt", "--", "-doc.krv")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(self.read("out.txt"), b"a       b\r\n")
+
+        self.assertEqual(self.run_convert("-doc.krv", "-o", "a4.pdf")[0], 2)
+        self.assertEqual(self.run_convert("-o", "a4.pdf", "--", "-doc.krv")[0], 0)
+        self.assertEqual(self.run_convert("--paper", "letter", "--margin", "0", "-o", "letter.pdf",
+                                          "--", "-doc.krv")[0], 0)
+        sizes = [subprocess.run(["pdfinfo", self.path(name)], capture_output=True,
+                                text=True).stdout for name in ("a4.pdf", "letter.pdf")]
+        self.assertIn("595.276 x 841.89 pts (A4)", sizes[0])
+        self.assertIn("612 x 792 pts (letter)", sizes[1])
+
+        # PNG pages: the whole paper at 96 dpi, 1-bit; --scale and --grey.
+        self.assertEqual(self.run_convert("-o", "one.png", "--", "-doc.krv")[0], 0)
+        self.assertEqual(self.run_convert("--scale", "2", "--grey", "-o", "two.png", "--",
+                                          "-doc.krv")[0], 0)
+        self.assertEqual(self.png_header("one-001.png"), (794, 1123, 1, 0))
+        self.assertEqual(self.png_header("two-001.png"), (1588, 2246, 8, 0))
+
+
 class FontsTest(ConvertTest):
     def test_fonts_found_where_the_package_installs_them(self):
         fonts = os.path.join(os.path.dirname(PROGRAM), "fonts")
