@@ -19,7 +19,7 @@ std::mutex registry_lock;
 // Under registry_lock. Never destroyed: the signal thread may still use it
 // while the process exits.
 std::vector<std::string> &temp_paths = *new std::vector<std::string>;
-mode_t file_mode = 0644;             // 0666 less the umask, taken at start
+mode_t file_mode = 0644; // 0666 less the umask, taken at start
 
 constexpr size_t STREAM_BUFFER_SIZE = 256 * 1024;
 
@@ -40,12 +40,13 @@ void forget(const std::string &path) {
 }
 
 // mkstemp's template beside `path`: ".<name>.XXXXXX", hidden and without
-// an input's extension, so a later folder scan never takes it.
+// an input's extension, so a later folder scan never takes it. A name near
+// the system's limit of 255 bytes gets a short one.
 std::string temp_template(const std::string &path) {
     size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".XXXXXX";
+    return folder + "." + (name.size() > 200 ? "korvel-convert" : name) + ".XXXXXX";
 }
 
 // mkstemp under the registry lock: a signal handled meanwhile cannot miss the file.
