@@ -19,7 +19,9 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,15 @@ struct PdfPage {
     cairo_t *cr;
     std::array<cairo_font_face_t *, FONT_COUNT> faces;
     GlyphRun run;
+    int area_left, area_right; // the printable area's columns of pixels
+    // Glyphs whose cells the area's edge cuts: shown at the end under a
+    // clip, which costs time and bytes when every glyph goes under it.
+    struct EdgeGlyph {
+        int font;
+        unsigned char code;
+        int x, y;
+    };
+    std::vector<EdgeGlyph> edge_glyphs;
 };
 
 void flush_run(PdfPage &page) {
@@ -132,7 +143,12 @@ void flush_run(PdfPage &page) {
     run.utf8.clear();
 }
 
-void add_glyph(PdfPage &page, int font, unsigned char code, double x, double y) {
+// A glyph whose cell's top-left pixel is (x, y).
+void add_glyph(PdfPage &page, int font, unsigned char code, int x, int y) {
+    if (x < page.area_left || x + CHAR_WIDTH > page.area_right) {
+        page.edge_glyphs.push_back({font, code, x, y});
+        return;
+    }
     if (font != page.run.font) {
         flush_run(page);
         page.run.font = font;
@@ -149,50 +165,48 @@ struct Underline {
     int first_column = 0, end_column = -1;
 };
 
-void fill_underline(cairo_t *cr, const Underline &underline, int left, int y) {
+void fill_underline(const PdfPage &page, const Underline &underline, int y) {
     if (underline.end_column <= underline.first_column)
         return;
-    cairo_rectangle(cr, left + CHAR_WIDTH * underline.first_column + EDGE_INSET,
-                    y + LINE_HEIGHT - 1 + EDGE_INSET,
-                    CHAR_WIDTH * (underline.end_column - underline.first_column) - 2 * EDGE_INSET,
-                    1 - 2 * EDGE_INSET);
+    int x0 = page.area_left + CHAR_WIDTH * underline.first_column;
+    int x1 = std::min(page.area_left + CHAR_WIDTH * underline.end_column, page.area_right);
+    cairo_rectangle(page.cr, x0 + EDGE_INSET, y + LINE_HEIGHT - 1 + EDGE_INSET,
+                    x1 - x0 - 2 * EDGE_INSET, 1 - 2 * EDGE_INSET);
 }
 
-void show_line(PdfPage &page, const LineNode &line, int left, int y, int columns) {
+void show_line(PdfPage &page, const LineNode &line, int y, int columns) {
     const auto *bytes = reinterpret_cast<const unsigned char *>(line.text);
     Underline underline;
     line_codes_decode(
         bytes, line_codes_visible_length(bytes, line.length, columns), [&](const LineGlyph &glyph) {
-            add_glyph(page, glyph.font, glyph.code, left + CHAR_WIDTH * glyph.column, y);
+            add_glyph(page, glyph.font, glyph.code, page.area_left + CHAR_WIDTH * glyph.column, y);
             if (!glyph.underline)
                 return;
             if (glyph.column != underline.end_column) {
-                fill_underline(page.cr, underline, left, y);
+                fill_underline(page, underline, y);
                 underline.first_column = glyph.column;
             }
             underline.end_column = glyph.column + 1;
         });
-    fill_underline(page.cr, underline, left, y);
+    fill_underline(page, underline, y);
 }
 
 void show_plain(PdfPage &page, const unsigned char *bytes, size_t length, int x, int y,
                 int columns) {
     for (size_t i = 0; i < length && static_cast<int>(i) < columns; ++i)
-        add_glyph(page, FOOTER_FONT, bytes[i], x + CHAR_WIDTH * static_cast<double>(i), y);
+        add_glyph(page, FOOTER_FONT, bytes[i], x + CHAR_WIDTH * static_cast<int>(i), y);
 }
 
 void show_page(PdfPage &page, const PageWalk &walk) {
     const PagePixels &pixels = walk.pixels;
     const PageLayout &layout = pixels.layout;
     cairo_t *cr = page.cr;
-    cairo_save(cr);
-    // As on paper, nothing shows beyond the printable area.
-    cairo_rectangle(cr, pixels.left, pixels.top, layout.width, layout.height);
-    cairo_clip(cr);
+    page.area_left = pixels.left;
+    page.area_right = pixels.left + layout.width;
     const int columns = (layout.width + CHAR_WIDTH - 1) / CHAR_WIDTH;
     const LineNode *line = walk.next;
     for (int index = 0; index < layout.lines_per_page && line; ++index, line = line->next)
-        show_line(page, *line, pixels.left, pixels.top + index * PRINT_LINE_HEIGHT, columns);
+        show_line(page, *line, pixels.top + index * PRINT_LINE_HEIGHT, columns);
 
     const int footer_y = pixels.top + layout.footer_y;
     show_plain(page, reinterpret_cast<const unsigned char *>(walk.footer_path.data()),
@@ -204,7 +218,21 @@ void show_page(PdfPage &page, const PageWalk &walk) {
                pixels.left + page_text_x, footer_y, columns);
     flush_run(page);
     cairo_fill(cr); // the underlines
-    cairo_restore(cr);
+
+    if (!page.edge_glyphs.empty()) {
+        // As on paper, nothing shows beyond the printable area.
+        cairo_save(cr);
+        cairo_rectangle(cr, pixels.left, pixels.top, layout.width, layout.height);
+        cairo_clip(cr);
+        std::vector<PdfPage::EdgeGlyph> edge_glyphs;
+        edge_glyphs.swap(page.edge_glyphs);
+        page.area_left = INT_MIN; // every glyph now goes into the runs
+        page.area_right = INT_MAX;
+        for (const PdfPage::EdgeGlyph &glyph : edge_glyphs)
+            add_glyph(page, glyph.font, glyph.code, glyph.x, glyph.y);
+        flush_run(page);
+        cairo_restore(cr);
+    }
     cairo_show_page(cr);
 }
 
@@ -238,7 +266,7 @@ int pdf_export_write(const LineNode *first, const ConvertFonts &fonts, const Pag
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, date.c_str());
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_MOD_DATE, date.c_str());
 
-    PdfPage page{cairo_create(surface), {}, {}};
+    PdfPage page{cairo_create(surface), {}, {}, 0, 0, {}};
     for (int n = 0; n < FONT_COUNT; ++n) {
         page.faces[n] = cairo_user_font_face_create();
         cairo_user_font_face_set_init_func(page.faces[n], font_init);

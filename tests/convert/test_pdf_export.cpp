@@ -44,6 +44,10 @@ const std::string EVERY_FEATURE =
     "\t\ttabbed\tand\xff"
     "2\tslanted\r\n";
 
+// An underlined line that runs past the page's right edge, where the last
+// column shows only in part.
+const std::string PAST_THE_EDGE = "\xff_" + std::string(100, 'W') + "\r\n";
+
 std::string write_pdf(const TempDir &dir, const LineNode *first, const ShippedFonts &fonts,
                       const PageSetup &setup, const char *footer_path, time_t modified = 0,
                       const char *name = "out.pdf") {
@@ -129,11 +133,14 @@ TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
 
     // Two pages and a bit; a path with Cyrillic, a no-break space (no code
     // in a footer) and a character CP866 lacks; another paper and margin.
-    TestDocument document(dir, repeated(EVERY_FEATURE, 8));
-    const char *path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
-    for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)})
-        expect_rendering_matches(write_pdf(dir, document.lines, fonts, setup, path),
+    // A path long enough to run under the page number and past the edge.
+    TestDocument document(dir, repeated(EVERY_FEATURE + PAST_THE_EDGE, 7));
+    std::string path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
+    for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)}) {
+        expect_rendering_matches(write_pdf(dir, document.lines, fonts, setup, path.c_str()),
                                  expected_pages(document.lines, fonts, setup, path));
+        path = repeated("/длинный путь", 8) + ".krv";
+    }
 
     // An empty document still gives a page: its footer.
     TestDocument empty(dir, "");
