@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds build/native (clang, sanitizers, fuzzers) and
+# Configures and builds build/native (clang, sanitizers, fuzzers, and the
+# converter build/native/convert/korvel-convert with its fonts) and
 # build/win (MinGW-w64, the Windows program and its dist/ folder).
 #   build.sh [all|native|win]
 set -euo pipefail
