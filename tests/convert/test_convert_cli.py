@@ -125,6 +125,10 @@ class CommandTest(ConvertTest):
         self.assertEqual(status, 1)
         self.assertIn("in/big.krv: cannot write out/big.txt", err)
         self.assertEqual(self.files("out"), ["small.txt"])
+        # An input with a read error (the program's own memory from address 0).
+        status, _, err = self.run_convert("--to", "txt", "/proc/self/mem", "-o", "mem.txt")
+        self.assertEqual(status, 1)
+        self.assertIn("/proc/self/mem: could not be read completely", err)
         # A folder that cannot be made, and standard output that cannot take the text.
         self.write("blocker", b"")
         status, _, err = self.run_convert("--to", "txt", "in/small.krv", "-o", "blocker/x.txt")
