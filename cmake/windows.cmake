@@ -20,14 +20,23 @@ target_link_libraries(korvel_win PUBLIC comdlg32 gdi32)
 
 set(KORVEL_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 
-add_executable(korvel WIN32
-    src/main/main.cpp
-    src/main/window.cpp
-    src/main/view.cpp
-    res/korvel.rc
-)
-target_include_directories(korvel PRIVATE .)
-target_link_libraries(korvel PRIVATE korvel_win comdlg32)
+# The viewer program; the tests build variants of it with sources of their own
+# added (e.g. a lowered memory limit).
+function(korvel_add_viewer name)
+    add_executable(${name} WIN32
+        ${PROJECT_SOURCE_DIR}/src/main/main.cpp
+        ${PROJECT_SOURCE_DIR}/src/main/window.cpp
+        ${PROJECT_SOURCE_DIR}/src/main/view.cpp
+        ${PROJECT_SOURCE_DIR}/res/korvel.rc
+        ${ARGN}
+    )
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE korvel_win comdlg32)
+    # 4 GB of address space on 64-bit Windows (and Wine) for large documents.
+    target_link_options(${name} PRIVATE -Wl,--large-address-aware)
+endfunction()
+
+korvel_add_viewer(korvel)
 set_target_properties(korvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR})
 add_custom_command(TARGET korvel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVEL_DIST_DIR}/Plugins ${KORVEL_DIST_DIR}/fonts

@@ -2,7 +2,10 @@
 // to a plain read of the same file that only counts line ends (the floor any
 // loader pays), the processor time the load took on all threads (a helper
 // thread prepares the loader's memory), and the process's peak memory.
-//   bench_lines_load [megabytes] [scratch file]
+//   bench_lines_load [megabytes] [scratch file] [one-line]
+// With "one-line" the document is a single line of that many megabytes between
+// two short ones, loaded once: the peak then shows what growing a long line
+// costs beyond the line itself.
 #include "bench_document.h"
 #include "lines/line_file.h"
 #include "lines/lines.h"
@@ -39,6 +42,21 @@ double peak_memory_mb() {
 #endif
 }
 
+#ifndef _WIN32
+// Peak address space the process took (Wine reports no peak commit).
+double peak_address_space_mb() {
+    FILE *status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double kilobytes = 0;
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmPeak: %lf", &kilobytes) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kilobytes / 1024;
+}
+#endif
+
 // Processor time of the whole process, all threads, in seconds.
 double process_cpu_seconds() {
 #ifdef _WIN32
@@ -56,6 +74,52 @@ double process_cpu_seconds() {
 #endif
 }
 
+// "first line", one line of `megabytes` MB of 'a', "last line", CR LF each.
+size_t write_one_line_document(const std::string &path, size_t megabytes) {
+    FILE *file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        std::perror(path.c_str());
+        std::exit(1);
+    }
+    std::fputs("first line\r\n", file);
+    std::string block(1 << 20, 'a');
+    for (size_t i = 0; i < megabytes; ++i)
+        std::fwrite(block.data(), 1, block.size(), file);
+    std::fputs("\r\nlast line\r\n", file);
+    std::fclose(file);
+    return megabytes * block.size() + 25;
+}
+
+int bench_one_line(const std::string &path, size_t megabytes) {
+    size_t bytes = write_one_line_document(path, megabytes);
+#ifdef __GLIBC__
+    // As the Windows heap does, map every block from 512 KB on apiece and
+    // give it back to the system when freed.
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+#endif
+    double before = peak_memory_mb();
+#ifndef _WIN32
+    double space_before = peak_address_space_mb();
+#endif
+    LineList list = lines_new();
+    auto start = std::chrono::steady_clock::now();
+    int result = lines_load(&list, path.c_str());
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    int lines = lines_count(&list);
+    lines_free(&list);
+    std::remove(path.c_str());
+    std::printf("one line of %zu MB: result %d, %d lines, %.1f ms, %.1f MB/s\n", megabytes, result,
+                lines, took * 1e3, bytes / 1048576.0 / took);
+    std::printf("peak memory: %.1f MB before the load, %.1f MB after: %.2f x the line\n", before,
+                peak_memory_mb(), (peak_memory_mb() - before) / megabytes);
+#ifndef _WIN32
+    std::printf("peak address space: %.1f MB before the load, %.1f MB after: %.2f x the line\n",
+                space_before, peak_address_space_mb(),
+                (peak_address_space_mb() - space_before) / megabytes);
+#endif
+    return result == LINES_LOAD_OK && lines == 3 ? 0 : 1;
+}
+
 constexpr int ROUNDS = 5;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
@@ -67,6 +131,8 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 int main(int argc, char **argv) {
     size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100;
     std::string path = argc > 2 ? argv[2] : "bench-document.txt";
+    if (argc > 3 && std::strcmp(argv[3], "one-line") == 0)
+        return bench_one_line(path, megabytes);
     size_t bytes = bench_document_write(path, megabytes);
     double size_mb = bytes / 1048576.0;
 

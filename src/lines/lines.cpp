@@ -18,6 +18,7 @@ constexpr unsigned long long HELPED_LOAD_SIZE = 8 * LINES_SLAB_SIZE;
 
 LinesAllocator slab_allocator = nullptr;
 size_t memory_limit = LINES_MEMORY_LIMIT;
+unsigned long long helper_threshold = HELPED_LOAD_SIZE;
 
 void *allocate_slab(size_t size) {
     return slab_allocator ? slab_allocator(size) : std::malloc(size);
@@ -45,6 +46,7 @@ struct Appender {
     Slab *slab;           // the slab being filled
     size_t held;          // bytes of all slabs so far
     SlabSupply *supply;   // blocks made ready ahead, when a helper runs
+    LineNode *placed;     // the node whose text place_line handed out
 };
 
 size_t node_size(size_t text_length) {
@@ -78,16 +80,36 @@ void *reserve_node(Appender *appender, size_t size) {
     return room;
 }
 
+// Room for a line of `length` bytes and its node; the node is linked when the
+// line arrives in that room.
+LineNode *reserve_line(Appender *appender, size_t length) {
+    if (length > static_cast<size_t>(-1) / 2)
+        return nullptr;
+    auto *node = static_cast<LineNode *>(reserve_node(appender, node_size(length)));
+    if (node)
+        node->text = reinterpret_cast<char *>(node + 1);
+    return node;
+}
+
+// A line that arrived in pieces is joined straight into its node, so a long
+// line is held twice at most while it is joined, never more.
+char *place_line(void *context, size_t length) {
+    auto *appender = static_cast<Appender *>(context);
+    appender->placed = reserve_line(appender, length);
+    return appender->placed ? appender->placed->text : nullptr;
+}
+
 bool append_line(void *context, std::string_view line) {
     auto *appender = static_cast<Appender *>(context);
-    if (line.size() > static_cast<size_t>(-1) / 2)
-        return false;
-    auto *node = static_cast<LineNode *>(reserve_node(appender, node_size(line.size())));
-    if (!node)
-        return false;
-    node->text = reinterpret_cast<char *>(node + 1);
-    if (!line.empty())
-        std::memcpy(node->text, line.data(), line.size());
+    LineNode *node = appender->placed;
+    appender->placed = nullptr;
+    if (!node || line.data() != node->text) {
+        node = reserve_line(appender, line.size());
+        if (!node)
+            return false;
+        if (!line.empty())
+            std::memcpy(node->text, line.data(), line.size());
+    }
     node->text[line.size()] = '\0';
     node->length = line.size();
     node->next = nullptr;
@@ -96,35 +118,38 @@ bool append_line(void *context, std::string_view line) {
     return true;
 }
 
-// Reads the whole file through the text-stream rule; false when memory or a
-// read error cut it short.
-bool read_lines(LineFile *file, Appender *appender) {
+// Reads the whole file through the text-stream rule: LINES_LOAD_OK, or what
+// cut it short.
+int read_lines(LineFile *file, Appender *appender) {
     char *block = static_cast<char *>(std::malloc(READ_BLOCK_SIZE));
     if (!block)
-        return false;
-    bool whole = true;
+        return LINES_LOAD_NO_MEMORY;
+    int result = LINES_LOAD_OK;
     try {
         TextStream stream;
         stream.line_limit = memory_limit;
+        stream.place = place_line;
         for (;;) {
             long got = line_file_read(file, block, READ_BLOCK_SIZE);
             if (got < 0) {
-                whole = false;
+                result = LINES_LOAD_READ_ERROR;
                 break;
             }
-            // The data ends at the end of the file or at a Ctrl+Z.
+            // The data ends at the end of the file or at a Ctrl+Z. Otherwise
+            // the stream stops only when a line found no memory.
             if (got == 0 || !text_stream_feed(&stream, block, static_cast<size_t>(got), append_line,
                                               appender)) {
-                whole = text_stream_finish(&stream, append_line, appender);
+                if (!text_stream_finish(&stream, append_line, appender))
+                    result = LINES_LOAD_NO_MEMORY;
                 break;
             }
         }
     } catch (const std::bad_alloc &) {
-        // A line too long to hold: keep what was read before it.
-        whole = false;
+        // A line too long to collect: keep what was read before it.
+        result = LINES_LOAD_NO_MEMORY;
     }
     std::free(block);
-    return whole;
+    return result;
 }
 
 } // namespace
@@ -137,6 +162,10 @@ void lines_set_memory_limit(size_t bytes) {
     memory_limit = bytes ? bytes : LINES_MEMORY_LIMIT;
 }
 
+void lines_set_helper_threshold(unsigned long long bytes) {
+    helper_threshold = bytes ? bytes : HELPED_LOAD_SIZE;
+}
+
 LineList lines_new() {
     return nullptr;
 }
@@ -147,15 +176,15 @@ int lines_load(LineList *list, const char *path) {
         return LINES_LOAD_FAILED;
     // The list must be empty: its slabs start with the first line.
     lines_free(list);
-    Appender appender{list, nullptr, 0, nullptr};
+    Appender appender{list, nullptr, 0, nullptr, nullptr};
     SlabSupply supply;
-    if (line_file_size(file) >= HELPED_LOAD_SIZE &&
+    if (line_file_size(file) >= helper_threshold &&
         slab_supply_start(&supply, LINES_SLAB_SIZE, memory_limit, allocate_slab))
         appender.supply = &supply;
-    bool whole = read_lines(file, &appender);
+    int result = read_lines(file, &appender);
     slab_supply_stop(&supply);
     line_file_close(file);
-    return whole ? LINES_LOAD_OK : LINES_LOAD_PARTIAL;
+    return result;
 }
 
 int lines_count(const LineList *list) {

@@ -14,3 +14,7 @@ void lines_set_allocator(LinesAllocator allocator);
 
 // Replaces the memory limit; 0 restores LINES_MEMORY_LIMIT (lines.h).
 void lines_set_memory_limit(size_t bytes);
+
+// Replaces the document size from which a helper thread makes the loader's
+// blocks ready; 0 restores the default (8 MB).
+void lines_set_helper_threshold(unsigned long long bytes);

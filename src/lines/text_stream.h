@@ -11,11 +11,23 @@
 #include <string_view>
 #include <vector>
 
+// A line still unfinished at the end of a block is collected in pieces of this
+// size, so growing it never copies what was collected before.
+constexpr size_t TEXT_STREAM_PIECE_SIZE = 1024 * 1024;
+
+// Room for a line of `length` bytes that has arrived in several pieces; the
+// next sink call receives the line in that room. Null when there is no room.
+using TextStreamPlace = char *(*)(void *context, size_t length);
+
 struct TextStream {
-    std::vector<char> partial;                   // bytes of the line not yet ended by LF
+    std::vector<char> partial;                   // the last piece of the unfinished line
+    std::vector<std::vector<char>> pieces;       // its full pieces before that, in order
     bool ended = false;                          // a 0x1A was seen
     bool failed = false;                         // the sink refused a line, or one was too long
     size_t line_limit = static_cast<size_t>(-1); // longest line to collect
+    // Where a line in pieces is joined; without it the stream joins it in
+    // memory of its own, and the sink copies it once more.
+    TextStreamPlace place = nullptr;
 };
 
 // Receives each line (without its line end); returns false to stop the stream

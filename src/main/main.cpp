@@ -42,8 +42,8 @@ void load_from_command_line(const char *arguments) {
         std::memcpy(shown, doc_path, DOC_PATH_SIZE);
         std::memset(doc_path, 0, DOC_PATH_SIZE);
         show_load_error(shown);
-    } else if (lines_load(&document, doc_path) != LINES_LOAD_OK) {
-        show_load_error(doc_path);
+    } else {
+        show_load_result(doc_path, lines_load(&document, doc_path));
     }
     view_document_changed();
     view_state.line_count = lines_count(&document);

@@ -29,6 +29,17 @@ constexpr char LOAD_ERROR_FORMAT[] =
 constexpr char LOAD_ERROR_TITLE[] =
     "\xCE\xF8\xE8\xE1\xEA\xE0 \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xF4\xE0\xE9\xEB\xE0";
 
+// "Файл \"%s\" загружен не полностью: %s.\nПоказано строк: %d.", with the
+// reason "не хватило памяти" or "при чтении произошла ошибка", CP1251.
+constexpr char LOAD_PARTIAL_FORMAT[] =
+    "\xD4\xE0\xE9\xEB \"%s\" \xE7\xE0\xE3\xF0\xF3\xE6\xE5\xED \xED\xE5 \xEF\xEE\xEB\xED\xEE"
+    "\xF1\xF2\xFC\xFE: %s.\n\xCF\xEE\xEA\xE0\xE7\xE0\xED\xEE \xF1\xF2\xF0\xEE\xEA: %d.";
+constexpr char LOAD_PARTIAL_NO_MEMORY[] =
+    "\xED\xE5 \xF5\xE2\xE0\xF2\xE8\xEB\xEE \xEF\xE0\xEC\xFF\xF2\xE8";
+constexpr char LOAD_PARTIAL_READ_ERROR[] =
+    "\xEF\xF0\xE8 \xF7\xF2\xE5\xED\xE8\xE8 \xEF\xF0\xEE\xE8\xE7\xEE\xF8\xEB\xE0 \xEE\xF8\xE8"
+    "\xE1\xEA\xE0";
+
 OPENFILENAMEA open_record;
 bool destroyed = false;
 
@@ -82,8 +93,7 @@ void open_document(HWND window) {
     int loaded = lines_load(&document, doc_path);
     // The view may repaint while the error box is open.
     view_document_changed();
-    if (loaded != LINES_LOAD_OK)
-        show_load_error(doc_path);
+    show_load_result(doc_path, loaded);
     view_state.line_count = lines_count(&document);
     plugins_send(window, doc_path, 0, PLUGIN_CMD_LOAD);
     update_scrollbar(window);
@@ -114,6 +124,21 @@ void main_command(HWND window, WPARAM wparam) {
 void show_load_error(const char *path) {
     char text[1024];
     wsprintfA(text, LOAD_ERROR_FORMAT, path);
+    MessageBoxA(nullptr, text, LOAD_ERROR_TITLE, MB_ICONERROR);
+}
+
+void show_load_result(const char *path, int result) {
+    if (result == LINES_LOAD_OK)
+        return;
+    if (result == LINES_LOAD_FAILED) {
+        show_load_error(path);
+        return;
+    }
+    // Cut short: the document shows what was read, and the box says so.
+    char text[1024];
+    wsprintfA(text, LOAD_PARTIAL_FORMAT, path,
+              result == LINES_LOAD_READ_ERROR ? LOAD_PARTIAL_READ_ERROR : LOAD_PARTIAL_NO_MEMORY,
+              lines_count(&document));
     MessageBoxA(nullptr, text, LOAD_ERROR_TITLE, MB_ICONERROR);
 }
 

@@ -6,7 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+// The title of the viewer's load boxes, "Ошибка загрузки файла" (CP1251).
+inline const std::string LOAD_ERROR_CAPTION =
+    "\xCE\xF8\xE8\xE1\xEA\xE0 \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xF4\xE0\xE9\xEB\xE0";
+
+// Replaces the viewer of a prepared folder with the one built with a memory
+// limit of four megabytes, so that a small document is loaded only in part.
+inline void folder_use_small_limit_viewer(const TempDir &folder) {
+    std::filesystem::copy_file(KORVEL_E2E_SMALL_LIMIT_EXE, folder_exe(folder),
+                               std::filesystem::copy_options::overwrite_existing);
+}
 
 // "Line 0\r\n" ... "Line <count - 1>\r\n".
 std::string numbered_lines(int count, const char *prefix = "Line ");

@@ -8,10 +8,6 @@
 
 namespace {
 
-// "Не удалось загрузить шрифт!", CP1251.
-const std::string FONT_ERROR_TEXT = "\xCD\xE5 \xF3\xE4\xE0\xEB\xEE\xF1\xFC \xE7\xE0\xE3\xF0\xF3\xE7"
-                                    "\xE8\xF2\xFC \xF8\xF0\xE8\xF4\xF2!";
-
 TEST_F(Viewer, ClosedWhileTheOpenErrorBoxIsUpNoPluginHearsOfTheLoad) {
     folder_prepare(folder, {"rec_all.dll"});
     std::string first = folder.write("first.txt", numbered_lines(10));
@@ -53,10 +49,8 @@ TEST_F(Viewer, WithoutTheFontsFolderEachFontIsReportedOnceAtTheFirstPaint) {
     for (int font = 0; font < 10; ++font) {
         HWND box = wait_dialog(run.process.dwProcessId);
         ASSERT_NE(box, nullptr) << "font " << font;
-        MessageBoxContent content = read_message_box(box);
-        EXPECT_EQ(content.caption, "Error");
-        EXPECT_EQ(content.text, FONT_ERROR_TEXT);
-        EXPECT_EQ(content.icon, BoxIcon::error);
+        // A font's box (what it says is checked with the font module).
+        EXPECT_EQ(read_message_box(box).caption, "Error");
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_gone(box));
     }

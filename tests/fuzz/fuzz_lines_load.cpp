@@ -1,9 +1,19 @@
 // Fuzzes the loader: any bytes, read from a real file, must give exactly the
 // lines of a plain byte-by-byte reading of the text-stream rule, and feeding
 // the same bytes to the stream in blocks of any size must not change them.
+//
+// An input that begins with RECIPE_MARK is a recipe for a large document, so
+// that the helper thread (here from RECIPE_HELPER_THRESHOLD on), lines of
+// several collecting pieces and the memory limit are reached: the next byte
+// sets the memory limit (0: the default, else that many times 64 KB), then
+// come records of a three-byte repeat count, a length byte and that many
+// bytes, repeated that many times, up to RECIPE_MAX_SIZE in all.
+// Seeds: tests/fuzz/fuzz_lines_load_seeds/.
 #include "lines/lines.h"
+#include "lines/lines_testing.h"
 #include "lines/text_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,34 +25,72 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The rule written the slow, obvious way.
-Lines reference_lines(const uint8_t *data, size_t size) {
-    Lines lines;
-    std::string line;
-    bool open_line = false;
-    for (size_t i = 0; i < size && data[i] != 0x1A; ++i) {
-        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')
+constexpr uint8_t RECIPE_MARK = 'R';
+constexpr size_t RECIPE_MAX_SIZE = 4 * LINES_SLAB_SIZE;
+constexpr size_t RECIPE_LIMIT_STEP = 64 * 1024;
+constexpr size_t RECIPE_HELPER_THRESHOLD = LINES_SLAB_SIZE;
+
+std::string expand_recipe(const uint8_t *data, size_t size) {
+    std::string document;
+    document.reserve(RECIPE_MAX_SIZE);
+    for (size_t at = 0; at + 4 <= size && document.size() < RECIPE_MAX_SIZE;) {
+        size_t repeats = data[at] | data[at + 1] << 8 | data[at + 2] << 16;
+        size_t length = data[at + 3];
+        at += 4;
+        if (length > size - at)
+            length = size - at;
+        std::string piece(reinterpret_cast<const char *>(data + at), length);
+        at += length;
+        if (piece.empty())
             continue;
-        if (data[i] == '\n') {
-            lines.push_back(line);
-            line.clear();
-            open_line = false;
-        } else {
-            line += static_cast<char>(data[i]);
-            open_line = true;
-        }
+        for (size_t i = 0; i < repeats && document.size() < RECIPE_MAX_SIZE; ++i)
+            document += piece;
     }
-    if (open_line)
-        lines.push_back(line);
+    return document;
+}
+
+// The rule written the obvious way: the data ends at the first 0x1A, a line
+// ends at each LF, and a CR right before that LF is dropped.
+Lines reference_lines(const std::string &data) {
+    size_t end = std::min(data.find('\x1A'), data.size());
+    Lines lines;
+    size_t start = 0;
+    for (size_t feed; (feed = data.find('\n', start)) < end; start = feed + 1) {
+        size_t stop = feed > start && data[feed - 1] == '\r' ? feed - 1 : feed;
+        lines.push_back(data.substr(start, stop - start));
+    }
+    if (start < end)
+        lines.push_back(data.substr(start, end - start));
     Lines kept;
-    for (const std::string &candidate : lines)
+    for (std::string &candidate : lines)
         if (!text_stream_is_control_line(candidate))
-            kept.push_back(candidate);
+            kept.push_back(std::move(candidate));
     return kept;
 }
 
-bool collect(void *context, std::string_view line) {
-    static_cast<Lines *>(context)->emplace_back(line);
+// Memory that the loader's blocks may need for `lines` at most: a block can
+// be left half empty when the next line does not fit, and a line longer than
+// a block gets one of its own.
+size_t memory_needed(const Lines &lines) {
+    size_t bytes = LINES_SLAB_SIZE;
+    for (const std::string &line : lines)
+        bytes += 2 * (line.size() + sizeof(LineNode) + alignof(LineNode) + 64);
+    return bytes;
+}
+
+// Compares each line the stream hands over with the expected one.
+struct Expecting {
+    const Lines *lines;
+    size_t next = 0;
+    bool same = true;
+};
+
+bool compare(void *context, std::string_view line) {
+    auto *expecting = static_cast<Expecting *>(context);
+    const Lines &lines = *expecting->lines;
+    expecting->same =
+        expecting->same && expecting->next < lines.size() && line == lines[expecting->next];
+    ++expecting->next;
     return true;
 }
 
@@ -54,34 +102,56 @@ std::string scratch_path() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    Lines expected = reference_lines(data, size);
+    bool recipe = size >= 2 && data[0] == RECIPE_MARK;
+    std::string document = recipe ? expand_recipe(data + 2, size - 2)
+                                  : std::string(reinterpret_cast<const char *>(data), size);
+    size_t limit = recipe ? data[1] * RECIPE_LIMIT_STEP : 0;
+    Lines expected = reference_lines(document);
 
-    size_t block = size ? 1 + data[0] % 64 : 1;
-    Lines chunked;
+    // Large documents in blocks of up to about 1 MB, so that lines cross
+    // the stream's pieces as well as its blocks.
+    size_t block = size ? 1 + data[size - 1] % 64 : 1;
+    if (recipe)
+        block = block * 16411;
+    Expecting chunked{&expected};
     TextStream stream;
-    for (size_t at = 0; at < size; at += block) {
-        size_t count = block < size - at ? block : size - at;
-        if (!text_stream_feed(&stream, reinterpret_cast<const char *>(data) + at, count, collect,
-                              &chunked))
+    for (size_t at = 0; at < document.size(); at += block) {
+        size_t count = block < document.size() - at ? block : document.size() - at;
+        if (!text_stream_feed(&stream, document.data() + at, count, compare, &chunked))
             break;
     }
-    text_stream_finish(&stream, collect, &chunked);
-    if (chunked != expected)
+    text_stream_finish(&stream, compare, &chunked);
+    if (!chunked.same || chunked.next != expected.size())
         std::abort();
 
     FILE *file = std::fopen(scratch_path().c_str(), "wb");
     if (!file)
         return 0;
-    std::fwrite(data, 1, size, file);
+    std::fwrite(document.data(), 1, document.size(), file);
     std::fclose(file);
     LineList list = lines_new();
-    if (lines_load(&list, scratch_path().c_str()) != LINES_LOAD_OK)
-        std::abort();
-    Lines loaded;
-    for (const LineNode *node = list; node; node = node->next)
-        loaded.emplace_back(node->text, node->length);
-    if (loaded != expected || lines_count(&list) != static_cast<int>(expected.size()))
+    lines_set_memory_limit(limit);
+    lines_set_helper_threshold(RECIPE_HELPER_THRESHOLD);
+    int result = lines_load(&list, scratch_path().c_str());
+    lines_set_memory_limit(0);
+    lines_set_helper_threshold(0);
+    // The loaded lines, as many as match the expected ones from the first.
+    size_t matching = 0, count = 0;
+    for (const LineNode *node = list; node; node = node->next, ++count)
+        if (matching == count && count < expected.size() &&
+            std::string_view(node->text, node->length) == expected[count])
+            ++matching;
+    if (lines_count(&list) != static_cast<int>(count))
         std::abort();
     lines_free(&list);
+    // Whole within the limit; over it, the lines before where it stopped.
+    bool whole = matching == count && count == expected.size();
+    bool within_limit = limit == 0 || memory_needed(expected) <= limit;
+    if (result == LINES_LOAD_OK ? !whole : within_limit)
+        std::abort();
+    if (result == LINES_LOAD_NO_MEMORY && (matching != count || count >= expected.size()))
+        std::abort();
+    if (result != LINES_LOAD_OK && result != LINES_LOAD_NO_MEMORY)
+        std::abort();
     return 0;
 }

@@ -99,6 +99,16 @@ TEST(LinesLoad, FilesThatCannotBeOpened) {
     EXPECT_EQ(list, nullptr);
 }
 
+#ifdef __linux__
+// A read error is told apart from running out of memory: /proc/self/mem is a
+// regular file whose first bytes (address 0) cannot be read.
+TEST(LinesLoad, AReadErrorIsReportedAsSuch) {
+    LineList list = lines_new();
+    EXPECT_EQ(lines_load(&list, "/proc/self/mem"), LINES_LOAD_READ_ERROR);
+    EXPECT_EQ(list, nullptr);
+}
+#endif
+
 TEST(LinesLoad, FreeEmptiesAndTheListCanBeLoadedAgain) {
     TempDir dir;
     std::string path = dir.write("doc.txt", "one\r\ntwo\r\n");
@@ -133,7 +143,7 @@ TEST(LinesLoad, OutOfMemoryKeepsTheLinesReadSoFar) {
     lines_set_allocator(failing_allocator);
     int result = lines_load(&list, path.c_str());
     lines_set_allocator(nullptr);
-    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    EXPECT_EQ(result, LINES_LOAD_NO_MEMORY);
     EXPECT_EQ(texts(list), Lines(five.begin(), five.begin() + 3));
     EXPECT_EQ(lines_count(&list), 3);
     lines_free(&list);
@@ -147,7 +157,7 @@ TEST(LinesLoad, OutOfMemoryKeepsTheLinesReadSoFar) {
     lines_set_allocator(failing_allocator);
     result = lines_load(&list, path.c_str());
     lines_set_allocator(nullptr);
-    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    EXPECT_EQ(result, LINES_LOAD_NO_MEMORY);
     Lines kept = texts(list);
     ASSERT_GT(kept.size(), 1000u);
     ASSERT_LT(kept.size(), 60000u);
@@ -166,7 +176,7 @@ TEST(LinesLoad, ADocumentOverTheMemoryLimitIsLoadedUpToItAndReportedPartial) {
     LineList list = lines_new();
     lines_set_memory_limit(3 * LINES_SLAB_SIZE);
     int result = lines_load(&list, path.c_str());
-    EXPECT_EQ(result, LINES_LOAD_PARTIAL);
+    EXPECT_EQ(result, LINES_LOAD_NO_MEMORY);
     Lines kept = texts(list);
     ASSERT_GT(kept.size(), 10000u);
     ASSERT_LT(kept.size(), 400000u);
@@ -179,7 +189,7 @@ TEST(LinesLoad, ADocumentOverTheMemoryLimitIsLoadedUpToItAndReportedPartial) {
     std::string giant =
         "first\r\nsecond\r\n" + std::string(4 * LINES_SLAB_SIZE, 'g') + "\r\nlast\r\n";
     path = dir.write("giant.txt", giant);
-    EXPECT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_PARTIAL);
+    EXPECT_EQ(lines_load(&list, path.c_str()), LINES_LOAD_NO_MEMORY);
     EXPECT_EQ(texts(list), (Lines{"first", "second"}));
     lines_free(&list);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,52 @@ TEST(TextStream, LongLinesAndNulBytesAreKeptWhole) {
     EXPECT_EQ(split(long_line + "\r\nend"), (Lines{long_line, "end"}));
     std::string control_long = "\xFF\xE8" + std::string(1000, 'y');
     EXPECT_EQ(split(control_long + "\r\n"), Lines{});
+}
+
+// Lines of several pieces are joined once, in the room the place callback
+// gives, whatever the blocks they arrived in: a CR at a piece's end, a line
+// ending exactly at a piece boundary, an unterminated one, a control line.
+TEST(TextStream, LinesInPiecesAreJoinedWhereThePlaceCallbackSays) {
+    constexpr size_t PIECE = TEXT_STREAM_PIECE_SIZE;
+    std::string across(2 * PIECE + 7, 'p');
+    across[PIECE - 1] = '\r';
+    across[PIECE] = 'q';
+    const std::string exact(PIECE, 'e');
+    const std::string input = across + "\r\n" + exact + "\n" + "\xFF\xE8" +
+                              std::string(PIECE, 'c') + "\nshort\r\n" + std::string(PIECE + 1, 't');
+    const Lines expected{across, exact, "short", std::string(PIECE + 1, 't')};
+
+    struct Rooms {
+        Lines lines;
+        std::vector<std::vector<char>> given;
+        size_t handed_in_room = 0;
+    };
+    auto place = [](void *context, size_t length) -> char * {
+        auto *rooms = static_cast<Rooms *>(context);
+        rooms->given.emplace_back(length);
+        return rooms->given.back().data();
+    };
+    auto sink = [](void *context, std::string_view line) {
+        auto *rooms = static_cast<Rooms *>(context);
+        if (!rooms->given.empty() && line.data() == rooms->given.back().data())
+            ++rooms->handed_in_room;
+        rooms->lines.emplace_back(line);
+        return true;
+    };
+    for (size_t block : {size_t{4096}, PIECE - 1, PIECE + 3}) {
+        Rooms rooms;
+        TextStream stream;
+        stream.place = place;
+        for (size_t at = 0; at < input.size(); at += block)
+            ASSERT_TRUE(text_stream_feed(&stream, input.data() + at,
+                                         std::min(block, input.size() - at), sink, &rooms));
+        ASSERT_TRUE(text_stream_finish(&stream, sink, &rooms));
+        EXPECT_TRUE(rooms.lines == expected) << block;
+        EXPECT_EQ(rooms.handed_in_room, 2u) << block; // `across` and the last line
+        EXPECT_TRUE(stream.pieces.empty());
+    }
+    // Without a place callback the stream joins the line itself.
+    EXPECT_TRUE(split(input, 65536) == expected);
 }
 
 TEST(TextStream, BlockBoundariesDoNotMatter) {

@@ -47,6 +47,15 @@ struct Viewer : testing::Test {
     }
 };
 
+// On 64-bit Windows (and Wine) the 32-bit viewer then has 4 GB of address
+// space for large documents.
+TEST_F(Viewer, IsLargeAddressAware) {
+    auto base = reinterpret_cast<const BYTE *>(reinterpret_cast<ULONG_PTR>(module) & ~ULONG_PTR{3});
+    auto headers = reinterpret_cast<const IMAGE_NT_HEADERS *>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+    EXPECT_TRUE(headers->FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
+}
+
 TEST_F(Viewer, MenuHasTheCaptionsAndCommands) {
     HMENU menu = LoadMenuA(module, "MAINMENU");
     ASSERT_NE(menu, nullptr);

@@ -379,7 +379,7 @@ TEST(PluginHost, LongExecutableDirectoryIsUsedWhole) {
 
 // Destroy dispatched from inside a KeyPress walk (a plug-in closed the
 // window): the walk stops before its next plug-in, and no later command
-// reaches any export; their dispatches are still logged.
+// reaches any export.
 TEST(PluginHost, NoExportIsCalledAfterDestroy) {
     PluginHost host;
     host.add("closer.dll");
@@ -402,13 +402,6 @@ TEST(PluginHost, NoExportIsCalledAfterDestroy) {
     EXPECT_EQ(host.output(),
               (std::vector<std::string>{"load_all 0", "inner 2 0 0", "send 40 81 0", "send 11 0 -1",
                                         "send 40 65 -1", "send 2 0 -1", "end"}));
-    std::vector<std::string> sent;
-    for (const std::string &message : log)
-        if (message.rfind("plugins.c: 88  ", 0) == 0)
-            sent.push_back(message);
-    EXPECT_EQ(sent, (std::vector<std::string>{sending_record("40"), sending_record("2"),
-                                              sending_record("11"), sending_record("40"),
-                                              sending_record("2")}));
 }
 
 } // namespace

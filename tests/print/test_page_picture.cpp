@@ -1,6 +1,7 @@
 // The page picture by the rules of a printed page, on fonts whose glyph g of
 // font f has the bits f * 16 + g % 16 in every row, so that each cell shows
-// which glyph and font it holds.
+// which glyph and font it holds. That nothing is drawn outside the page is
+// fuzzed (fuzz_page_picture).
 #include "main/page_picture.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +54,4 @@ TEST(PagePicture, CellsCodesUnderlineFooterAndTheEdges) {
     EXPECT_EQ(cell(18, 5 + 61), '1' % 16);
     EXPECT_EQ(cell(10 + 100 - 48, 5 + 61), '2' % 16);
     EXPECT_EQ(cell(10 + 100 - 8, 5 + 61), '7' % 16);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 200; ++x)
-            if (x < 10 || x >= 110 || y < 5 || y >= 85)
-                ASSERT_EQ(pixels[y * 200 + x], PICTURE_PAPER) << x << "," << y;
 }
