@@ -94,9 +94,11 @@ bool load(const ConvertJob &job, LoadedDocument *document, std::string *reason) 
         if (result == LINES_LOAD_FAILED)
             *reason = open_failure(job.input);
     }
-    if (result == LINES_LOAD_PARTIAL)
-        *reason = "could not be read completely (a read error, or its lines need more than "
-                  "1 GB of memory)";
+    if (result == LINES_LOAD_READ_ERROR)
+        *reason = "could not be read completely: a read error";
+    if (result == LINES_LOAD_NO_MEMORY)
+        *reason = "could not be read completely: out of memory (its lines may take up to " +
+                  std::to_string(LINES_MEMORY_LIMIT >> 20) + " MB)";
     return result == LINES_LOAD_OK;
 }
 
