@@ -96,7 +96,8 @@ void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomi
         ConvertProgress progress{advance, &share};
         std::string reason;
         if (!convert_job_run(settings, jobs[n], &progress, &reason)) {
-            report_failure(jobs[n].input + ": " + reason);
+            report_failure((jobs[n].input == "-" ? "standard input" : jobs[n].input) + ": " +
+                           reason);
             ++*failed;
         }
         // The writers count line bytes; the file also held line ends and codes.

@@ -138,7 +138,8 @@ class CommandTest(ConvertTest):
             status, _, err = self.run_convert("--to", "txt", "in/small.krv", "-o", "-",
                                               stdout=full)
         self.assertEqual(status, 1)
-        self.assertIn("cannot write to standard output: No space left on device", err)
+        self.assertIn("in/small.krv: cannot write to standard output: No space left on device",
+                      err)
         self.assertEqual(self.files(), ["blocker", "in/big.krv", "in/small.krv", "out/small.txt"])
 
     def test_interrupted_run_removes_its_temporary_files(self):
@@ -227,6 +228,10 @@ class StandardStreamsTest(ConvertTest):
         self.assertIn(b"stdin", self.read("x.html"))
         status, _, err = self.run_convert("--to", "txt", "-", "doc.krv")
         self.assertEqual(status, 2)
+        with open("/dev/full", "wb") as full:
+            status, _, err = self.run_convert("--to", "txt", "-", stdin=b"a\r\n", stdout=full)
+        self.assertEqual(status, 1)
+        self.assertIn("standard input: cannot write to standard output", err)
 
 
 class OptionsTest(ConvertTest):
