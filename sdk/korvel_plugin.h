@@ -10,6 +10,9 @@
  *   Create       the main window has been created (window = its handle;
  *                path = the document named on the command line, or "").
  *   Destroy      the main window is being destroyed; the viewer ends next.
+ *                It is the last call: no export of any plug-in is called
+ *                after it, not even to finish a command that was under way
+ *                when the window closed, so a plug-in may free its state.
  *   Load         a document load was just attempted, successful or not;
  *                path names the file. A document named on the command line
  *                gives a Load with a NULL window before Create.

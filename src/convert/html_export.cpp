@@ -81,11 +81,15 @@ char *close_run(char *at) {
     return at + 7;
 }
 
-// Text with &, < and > escaped and any byte that is not UTF-8 as U+FFFD.
+// Text from outside the document (a file name): &, < and > escaped, and any
+// byte that is not UTF-8 and any control character (which HTML does not
+// allow in text) as U+FFFD.
 std::string html_text(std::string_view utf8) {
     std::string text;
     for (size_t at = 0; at < utf8.size();) {
         char32_t character = utf8_decode(utf8, at);
+        if (character < 0x20 || (character >= 0x7F && character < 0xA0))
+            character = 0xFFFD;
         if (const char *escaped = character < 0x80 ? html_escape(character) : nullptr) {
             text += escaped;
         } else {

@@ -28,7 +28,6 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
         const auto *bytes = reinterpret_cast<const unsigned char *>(line->text);
         LineCodeState state;
         LineGlyph glyph;
-        int written = 0; // columns the output line has reached
         size_t done = 0;
         while (done < line->length && state.column < LINE_COLUMN_LIMIT) {
             size_t end = line->length - done < STRETCH ? line->length : done + STRETCH;
@@ -42,22 +41,20 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
                     for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
                         at = output_put_utf8(at, cp866_glyph_utf8(bytes[done]));
                     state.column += static_cast<int>(done - run_start);
-                    written = state.column;
                     continue;
                 }
+                int column = state.column;
                 if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
                     at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
-                    written = state.column;
-                } else if (state.column != written) {
+                } else if (state.column != column) {
                     // A tab. Codes take no column on screen, so the output's
                     // column is the screen's and a tab reaches the same stop.
                     if (options.expand_tabs) {
-                        std::memset(at, ' ', state.column - written);
-                        at += state.column - written;
+                        std::memset(at, ' ', state.column - column);
+                        at += state.column - column;
                     } else {
                         *at++ = '\t';
                     }
-                    written = state.column;
                 }
             }
             output_commit(buffer, at);

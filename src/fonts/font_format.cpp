@@ -62,9 +62,13 @@ unsigned char *font_file_read(const char *path) {
         return nullptr;
     auto *glyphs = static_cast<unsigned char *>(font_allocate(FONT_DATA_SIZE));
     if (glyphs) {
-        // A short file leaves the rest blank, never whatever the heap held.
+        // A short file leaves the rest blank, never whatever the heap held;
+        // an empty one is no font at all.
         std::memset(glyphs, 0, FONT_DATA_SIZE);
-        std::fread(glyphs, LINE_HEIGHT, GLYPH_COUNT, file);
+        if (std::fread(glyphs, 1, FONT_DATA_SIZE, file) == 0) {
+            font_release(glyphs);
+            glyphs = nullptr;
+        }
     }
     std::fclose(file);
     return glyphs;

@@ -44,7 +44,7 @@ bool font_path_make(char *path, size_t size, const char *exe_path, const char *f
 
 // Reads a font file: a FONT_DATA_SIZE buffer from font_allocate holding the
 // file's first bytes, zero where a short file ends early. Null when the file
-// does not open or memory runs out.
+// does not open, holds no byte or memory runs out.
 unsigned char *font_file_read(const char *path);
 
 // The allocator of font buffers and mask rows (tests replace it).

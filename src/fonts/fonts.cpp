@@ -1,10 +1,11 @@
 #include "fonts.h"
 
 ScreenFont screen_fonts[FONT_COUNT] = {
-    {FONT_FILE_NAMES[0], nullptr}, {FONT_FILE_NAMES[1], nullptr}, {FONT_FILE_NAMES[2], nullptr},
-    {FONT_FILE_NAMES[3], nullptr}, {FONT_FILE_NAMES[4], nullptr}, {FONT_FILE_NAMES[5], nullptr},
-    {FONT_FILE_NAMES[6], nullptr}, {FONT_FILE_NAMES[7], nullptr}, {FONT_FILE_NAMES[8], nullptr},
-    {FONT_FILE_NAMES[9], nullptr},
+    {FONT_FILE_NAMES[0], nullptr, false}, {FONT_FILE_NAMES[1], nullptr, false},
+    {FONT_FILE_NAMES[2], nullptr, false}, {FONT_FILE_NAMES[3], nullptr, false},
+    {FONT_FILE_NAMES[4], nullptr, false}, {FONT_FILE_NAMES[5], nullptr, false},
+    {FONT_FILE_NAMES[6], nullptr, false}, {FONT_FILE_NAMES[7], nullptr, false},
+    {FONT_FILE_NAMES[8], nullptr, false}, {FONT_FILE_NAMES[9], nullptr, false},
 };
 
 GlyphMaskSet glyph_masks{};
@@ -50,14 +51,17 @@ void build_entry(GlyphMaskSet &set, int n, HDC surface, const unsigned char *gly
         release_entry(set, n);
 }
 
+// Tells the user once per run: every repaint and every scroll step builds
+// masks, and a box each time would leave the viewer unusable.
 // The box is modal and dispatches messages, so a repaint may run a whole
 // glyphs_create .. glyphs_release cycle inside it. That cycle works on an
 // empty glyph_masks while the set built so far waits here, and it shows no
 // boxes of its own: this one already tells the user, and boxes opened from
 // inside boxes could pile up without end.
-void show_font_error() {
-    if (font_boxes_open > 0)
+void show_font_error(ScreenFont &font) {
+    if (font.problem_told || font_boxes_open > 0)
         return;
+    font.problem_told = true;
     GlyphMaskSet waiting = glyph_masks;
     glyph_masks = GlyphMaskSet{};
     ++font_boxes_open;
@@ -77,6 +81,7 @@ void fonts_load() {
     if (length == 0 || length >= MAX_PATH)
         return;
     for (ScreenFont &font : screen_fonts) {
+        font.problem_told = false;
         char path[MAX_PATH];
         if (font_path_make(path, sizeof path, exe_path, font.file_name))
             font.glyphs = font_file_read(path);
@@ -96,7 +101,7 @@ void glyphs_create(HDC surface) {
         // Read anew each time: a box in between may have let fonts_free run.
         const unsigned char *glyphs = screen_fonts[n].glyphs;
         if (!glyphs)
-            show_font_error();
+            show_font_error(screen_fonts[n]);
         else
             build_entry(glyph_masks, n, surface, glyphs);
     }

@@ -9,11 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 
-// One font: its file name inside the fonts folder, and the FONT_DATA_SIZE
-// bytes read from it (null when the file did not open).
+// One font: its file name inside the fonts folder, the FONT_DATA_SIZE bytes
+// read from it (null when the file did not open or was empty), and whether
+// the user has been told that it has none.
 struct ScreenFont {
     const char *file_name;
     unsigned char *glyphs;
+    bool problem_told;
 };
 extern ScreenFont screen_fonts[FONT_COUNT];
 
@@ -29,12 +31,13 @@ struct GlyphMaskSet {
 extern GlyphMaskSet glyph_masks;
 
 // Reads fonts\vga0.sfn .. vga9.sfn beside the executable; a file that does
-// not open leaves its font empty, silently.
+// not open or is empty leaves its font without glyphs, silently.
 void fonts_load();
 void fonts_free();
 // Builds the masks of every font for `surface` (the DC to be drawn on, or the
-// one the target was made compatible with). Shows the font error box once
-// for each font without glyphs, in font order.
+// one the target was made compatible with). The first call that meets a
+// font without glyphs shows the font error box for it, in font order; later
+// calls leave that font's cells blank without a word.
 void glyphs_create(HDC surface);
 void glyphs_release();
 

@@ -73,7 +73,7 @@ const LineNode *page_picture_draw(const PagePicture &picture, int left, int top,
               std::min(top + layout.height, picture.height)};
     const LineNode *line = first;
     for (int index = 0; index < layout.lines_per_page && line; ++index, line = line->next)
-        draw_line(picture, clip, fonts, left, top + index * PRINT_LINE_HEIGHT, *line);
+        draw_line(picture, clip, fonts, left, top + index * LINE_HEIGHT, *line);
 
     const int footer_y = top + layout.footer_y;
     draw_plain(picture, clip, fonts, left, footer_y, footer.path, footer.path_length);

@@ -13,9 +13,6 @@
 
 #include <cstring>
 
-static_assert(PRINT_LINE_HEIGHT == LINE_HEIGHT && PRINT_CELL_WIDTH == CHAR_WIDTH,
-              "the printed page uses the screen's character cell");
-
 namespace {
 
 // Record sizes of the 32-bit dialog and job structures.
@@ -74,7 +71,7 @@ void print_page(HDC printer, const PrintGeometry &geometry, const PageLayout &la
     DeleteObject(brush);
 
     glyphs_create(surface);
-    const int columns = (width + PRINT_CELL_WIDTH - 1) / PRINT_CELL_WIDTH;
+    const int columns = (width + CHAR_WIDTH - 1) / CHAR_WIDTH;
     int y = 0;
     for (int line = 0; line < layout.lines_per_page && *cursor; ++line) {
         // The byte length, not strlen: a line may hold NUL bytes. Only the
@@ -82,7 +79,7 @@ void print_page(HDC printer, const PrintGeometry &geometry, const PageLayout &la
         size_t shown = line_codes_visible_length(
             reinterpret_cast<const unsigned char *>((*cursor)->text), (*cursor)->length, columns);
         draw_text_line(surface, 0, y, (*cursor)->text, shown);
-        y += PRINT_LINE_HEIGHT;
+        y += LINE_HEIGHT;
         *cursor = (*cursor)->next;
     }
     draw_text_line(surface, 0, layout.footer_y, doc_path, strnlen(doc_path, DOC_PATH_SIZE));

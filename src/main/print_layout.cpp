@@ -34,12 +34,12 @@ PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_
 
 PageLayout page_layout_make(int width, int height, FooterRow footer) {
     // A negative height (a failed query) must not overflow the footer's row.
-    PageLayout layout{width, height, 0, (height < 0 ? 0 : height) - PRINT_LINE_HEIGHT};
+    PageLayout layout{width, height, 0, (height < 0 ? 0 : height) - LINE_HEIGHT};
     if (footer == FooterRow::over_last_line) {
-        if (height > PRINT_LINE_HEIGHT)
-            layout.lines_per_page = (height - 1) / PRINT_LINE_HEIGHT;
-    } else if (height >= 2 * PRINT_LINE_HEIGHT) {
-        layout.lines_per_page = layout.footer_y / PRINT_LINE_HEIGHT;
+        if (height > LINE_HEIGHT)
+            layout.lines_per_page = (height - 1) / LINE_HEIGHT;
+    } else if (height >= 2 * LINE_HEIGHT) {
+        layout.lines_per_page = layout.footer_y / LINE_HEIGHT;
     }
     return layout;
 }
@@ -60,6 +60,6 @@ size_t print_page_text(char *text, int page, int total) {
 }
 
 int print_right_aligned_x(int page_width, size_t length) {
-    int64_t x = int64_t{page_width} - int64_t{PRINT_CELL_WIDTH} * static_cast<int64_t>(length);
+    int64_t x = int64_t{page_width} - int64_t{CHAR_WIDTH} * static_cast<int64_t>(length);
     return x < INT_MIN ? INT_MIN : static_cast<int>(x);
 }

@@ -4,6 +4,8 @@
 // share it, so a printed page and a converted one cannot drift apart.
 #pragma once
 
+#include "fonts/font_format.h"
+
 #include <cstddef>
 
 constexpr int PRINT_LOGICAL_DPI = 96;
@@ -11,8 +13,6 @@ constexpr int PRINT_LOGICAL_DPI = 96;
 // PRINT_FALLBACK_DPI, so the page size never divides by zero.
 constexpr int PRINT_MIN_DPI = 100;
 constexpr int PRINT_FALLBACK_DPI = 300;
-constexpr int PRINT_CELL_WIDTH = 8;
-constexpr int PRINT_LINE_HEIGHT = 19;
 // Room for "%d из %d" with two full 32-bit numbers and the terminator.
 constexpr size_t PRINT_PAGE_TEXT_SIZE = 32;
 
@@ -36,7 +36,7 @@ PrintGeometry print_geometry(int reported_dpi_x, int reported_dpi_y, int device_
 enum class FooterRow { over_last_line, own_row };
 
 // One page of the document: lines from the top-left corner down, a row of
-// PRINT_LINE_HEIGHT pixels each, and the footer in the page's bottom row.
+// LINE_HEIGHT pixels each, and the footer in the page's bottom row.
 struct PageLayout {
     int width; // the page in 96-dpi pixels
     int height;
@@ -52,7 +52,8 @@ PageLayout page_layout_make(int width, int height, FooterRow footer);
 // the page is too small to hold a line (a print job then prints no page).
 int page_layout_page_count(const PageLayout &layout, int line_count);
 // Writes "<page> из <total>" with the two Cyrillic letters in CP866 into
-// `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes.
+// `text` (PRINT_PAGE_TEXT_SIZE bytes) and returns its length in bytes. The
+// view's position indicator ("<top line> из <line count>") is the same text.
 size_t print_page_text(char *text, int page, int total);
 // Left edge of a footer text of `length` bytes that ends at the page's right edge.
 int print_right_aligned_x(int page_width, size_t length);

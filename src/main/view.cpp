@@ -4,6 +4,7 @@
 #include "fonts/fonts.h"
 #include "fonts/line_codes.h"
 #include "lines/line_seek.h"
+#include "main/print_layout.h"
 #include "plugins/plugins.h"
 #include "view_rules.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr COLORREF MARK_COLOUR = 0x0017AFFD;
 constexpr int RULE_X = 576;
-constexpr int POSITION_TEXT_SIZE = 32;
 
 LineSeek document_seek;
 
@@ -85,11 +85,11 @@ void view_paint(HWND window) {
         glyphs_create(window_dc);
         draw_lines(surface.dc, client, view_page_rows(height));
 
-        char position[POSITION_TEXT_SIZE];
-        int length = view_position_text(view_state.top_line, view_state.line_count, position,
-                                        sizeof position);
-        draw_text_line(surface.dc, view_position_x(width, length), height - LINE_HEIGHT, position,
-                       static_cast<size_t>(length));
+        // The position indicator reads like a printed page's footer counter.
+        char position[PRINT_PAGE_TEXT_SIZE];
+        size_t length = print_page_text(position, view_state.top_line, view_state.line_count);
+        draw_text_line(surface.dc, view_position_x(width, static_cast<int>(length)),
+                       height - LINE_HEIGHT, position, length);
 
         MoveToEx(surface.dc, RULE_X, client.top, nullptr);
         LineTo(surface.dc, RULE_X, client.bottom);

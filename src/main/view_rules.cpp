@@ -1,6 +1,6 @@
 #include "view_rules.h"
 
-#include <cstdio>
+#include "fonts/font_format.h"
 
 bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int code, int32_t track,
                         int32_t *new_top) {
@@ -48,22 +48,13 @@ bool view_scroll_target(int32_t top_line, int32_t line_count, int32_t page, int 
 }
 
 int32_t view_page_rows(int32_t height) {
-    return height / VIEW_LINE_HEIGHT;
+    return height / LINE_HEIGHT;
 }
 
 int32_t view_line_at(int32_t top_line, uint16_t y) {
-    return static_cast<int32_t>(static_cast<int64_t>(top_line) + (y + 1) / VIEW_LINE_HEIGHT);
-}
-
-int view_position_text(int32_t top_line, int32_t line_count, char *text, size_t size) {
-    // "из" in CP866: the screen fonts draw DOS code page bytes.
-    int length = std::snprintf(text, size, "%d \xA8\xA7 %d", static_cast<int>(top_line),
-                               static_cast<int>(line_count));
-    if (length < 0)
-        return 0;
-    return static_cast<size_t>(length) < size ? length : static_cast<int>(size) - 1;
+    return static_cast<int32_t>(static_cast<int64_t>(top_line) + (y + 1) / LINE_HEIGHT);
 }
 
 int32_t view_position_x(int32_t width, int length) {
-    return (width / VIEW_CELL_WIDTH - length) * VIEW_CELL_WIDTH;
+    return (width / CHAR_WIDTH - length) * CHAR_WIDTH;
 }

@@ -1,12 +1,9 @@
 // The document view's rules without any window: which lines are visible,
-// where scrolling may go, which line a click marks, the position text.
+// where scrolling may go, which line a click marks, where the position text
+// goes (its text is print_page_text's "<top line> из <line count>").
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-
-constexpr int VIEW_LINE_HEIGHT = 19;
-constexpr int VIEW_CELL_WIDTH = 8;
 
 // Scroll codes as the scroll bar sends them.
 enum ViewScrollCode : int {
@@ -31,9 +28,6 @@ int32_t view_page_rows(int32_t height);
 
 // The line a mouse press at client row `y` (0 ... 65535) stands for.
 int32_t view_line_at(int32_t top_line, uint16_t y);
-
-// Formats "<top> из <count>" in CP866 into `text`; returns its length.
-int view_position_text(int32_t top_line, int32_t line_count, char *text, size_t size);
 
 // Left edge of the position text of `length` bytes: it ends on the last whole
 // cell of a client area `width` pixels wide.

@@ -25,6 +25,12 @@ constexpr DWORD PATH_SIZE = 1024;
 PluginNode *plugin_head = nullptr;
 PluginNode *plugin_tail = nullptr;
 
+// Set when Destroy is dispatched. Plug-ins may free their state in Destroy,
+// so from then on no export is called again: not by a walk that was under
+// way when Destroy came from inside one of its exports, nor by any later
+// command (a File > Open finishing after its error box, for one).
+bool destroy_dispatched = false;
+
 // The executable's directory; false when its name does not fit.
 bool exe_directory(char *directory) {
     DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), directory, PATH_SIZE);
@@ -65,6 +71,7 @@ void load_found_file(const char *directory, const char *file_name) {
 int plugins_load_all() {
     plugin_head = nullptr;
     plugin_tail = nullptr;
+    destroy_dispatched = false;
 
     char directory[PATH_SIZE];
     char pattern[PATH_SIZE];
@@ -90,9 +97,14 @@ int plugins_send(HWND window, const char *path, int value, int command) {
     int answer = -1;
     debug_print("%s: %d  sending to all plugins command %X.", LOG_TAG, LINE_SENDING, command);
     const char *export_name = plugins_export_name(command);
-    if (!export_name)
+    if (!export_name || destroy_dispatched)
         return answer;
+    const bool is_destroy = command == PLUGIN_CMD_DESTROY;
+    if (is_destroy)
+        destroy_dispatched = true;
     for (const PluginNode *node = plugin_head; node; node = node->next) {
+        if (destroy_dispatched && !is_destroy)
+            break; // an export of this walk caused Destroy
         HMODULE module = *node->module;
         if (!module)
             continue;

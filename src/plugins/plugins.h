@@ -23,6 +23,9 @@ int plugins_load_all();
 
 // Offers `command` to every loaded plug-in in load order; returns the answer
 // of the last one that has the command's export, -1 when none answered.
+// Once Destroy has been dispatched no export is called again: a walk under
+// way stops before its next plug-in and later commands reach none (their
+// dispatch is still logged).
 int plugins_send(HWND window, const char *path, int value, int command);
 
 // The host's exit step: libraries stay loaded until the process ends.

@@ -15,7 +15,7 @@ ShippedFonts::ShippedFonts() {
     }
 }
 
-TestDocument::TestDocument(const TempDir &dir, const std::string &content) {
+LoadedDocument::LoadedDocument(const TempDir &dir, const std::string &content) {
     std::string path = dir.write("document.krv", content);
     lines_load(&lines, path.c_str());
 }

@@ -16,10 +16,10 @@ struct ShippedFonts {
 };
 
 // A document loaded from `content` (CP866 bytes with CR LF line ends).
-struct TestDocument {
+struct LoadedDocument {
     LineList lines = lines_new();
-    TestDocument(const TempDir &dir, const std::string &content);
-    ~TestDocument() { lines_free(&lines); }
+    LoadedDocument(const TempDir &dir, const std::string &content);
+    ~LoadedDocument() { lines_free(&lines); }
 };
 
 struct GreyPage {

@@ -62,7 +62,7 @@ TEST(PageSetup, WritersReportEveryLineByteOncePerPage) {
         content += text + "\r\n";
         line_bytes += text.size();
     }
-    TestDocument document(dir, content);
+    LoadedDocument document(dir, content);
     Progress seen;
     ConvertProgress progress{[](void *context, size_t bytes) {
                                  auto *seen = static_cast<Progress *>(context);

@@ -4,11 +4,10 @@
 // same input gives the same bytes.
 #include "page_export_support.h"
 
-#include "fonts/cp866_unicode.h"
+#include "convert/text_export.h"
+#include "convert_test_support.h"
 
 #include <gtest/gtest.h>
-
-#include "fonts/line_codes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -96,27 +95,24 @@ std::string words(const std::string &text) {
     return result;
 }
 
-// What a page's text must be: each line's glyphs as their characters, and
-// the footer's path and page number.
+// What the pages' text must be: the text export of the document, its lines
+// cut into pages, each page ending in its footer's path and page number.
 std::string expected_text(const LineNode *first, const PageSetup &setup, const std::string &path) {
-    PageLayout layout = page_pixels(setup).layout;
-    int count = 0;
-    for (const LineNode *line = first; line; line = line->next)
-        ++count;
-    int total = std::max(1, page_layout_page_count(layout, count));
+    std::string exported = capture([&](FILE *out) {
+        EXPECT_EQ(text_export_write(first, TextExportOptions{}, out, nullptr), 0);
+    });
+    const int per_page = page_pixels(setup).layout.lines_per_page;
+    int lines = 0;
+    for (char c : exported)
+        lines += c == '\n';
+    const int total = std::max(1, (lines + per_page - 1) / per_page);
     std::string text;
-    const LineNode *line = first;
+    size_t at = 0;
     for (int page = 1; page <= total; ++page) {
-        for (int index = 0; index < layout.lines_per_page && line; ++index, line = line->next) {
-            int column = 0;
-            line_codes_decode(reinterpret_cast<const unsigned char *>(line->text), line->length,
-                              [&](const LineGlyph &glyph) {
-                                  text.append(glyph.column - column, ' ');
-                                  const Utf8Char &c = cp866_glyph_utf8(glyph.code);
-                                  text.append(c.bytes, c.length);
-                                  column = glyph.column + 1;
-                              });
-            text += '\n';
+        for (int line = 0; line < per_page && at < exported.size(); ++line) {
+            size_t end = exported.find('\n', at) + 1;
+            text += exported.substr(at, end - at);
+            at = end;
         }
         text += path + " " + std::to_string(page) + " из " + std::to_string(total) + "\n\f";
     }
@@ -126,7 +122,7 @@ std::string expected_text(const LineNode *first, const PageSetup &setup, const s
 TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
     TempDir dir;
     ShippedFonts fonts;
-    TestDocument sample(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
+    LoadedDocument sample(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
     const char *sample_path = "samples/sample.krv";
     expect_rendering_matches(write_pdf(dir, sample.lines, fonts, page_setup_a4(10), sample_path),
                              expected_pages(sample.lines, fonts, page_setup_a4(10), sample_path));
@@ -134,7 +130,7 @@ TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
     // Two pages and a bit; a path with Cyrillic, a no-break space (no code
     // in a footer) and a character CP866 lacks; another paper and margin.
     // A path long enough to run under the page number and past the edge.
-    TestDocument document(dir, repeated(EVERY_FEATURE + PAST_THE_EDGE, 7));
+    LoadedDocument document(dir, repeated(EVERY_FEATURE + PAST_THE_EDGE, 7));
     std::string path = "/архив/письмо\u00a0№1 \u00e9t\u00e9.krv";
     for (const PageSetup &setup : {page_setup_a4(10), page_setup_letter(25.4)}) {
         expect_rendering_matches(write_pdf(dir, document.lines, fonts, setup, path.c_str()),
@@ -143,7 +139,7 @@ TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
     }
 
     // An empty document still gives a page: its footer.
-    TestDocument empty(dir, "");
+    LoadedDocument empty(dir, "");
     std::vector<GreyPage> footer_only = expected_pages(empty.lines, fonts, page_setup_a4(10), "e");
     ASSERT_EQ(footer_only.size(), 1u);
     expect_rendering_matches(write_pdf(dir, empty.lines, fonts, page_setup_a4(10), "e"),
@@ -153,7 +149,7 @@ TEST(PdfExport, PagesRenderAsThePageModelDrawsThem) {
 TEST(PdfExport, FontsAreType3WithUnicodeAndTheTextLayerHoldsTheCharacters) {
     TempDir dir;
     ShippedFonts fonts;
-    TestDocument document(dir, repeated(EVERY_FEATURE, 8));
+    LoadedDocument document(dir, repeated(EVERY_FEATURE, 8));
     const char *path = "/архив/письмо 1.krv";
     std::string pdf = write_pdf(dir, document.lines, fonts, page_setup_a4(10), path);
 
@@ -185,7 +181,7 @@ TEST(PdfExport, FontsAreType3WithUnicodeAndTheTextLayerHoldsTheCharacters) {
 TEST(PdfExport, SameInputGivesSameBytesAndItsInformation) {
     TempDir dir;
     ShippedFonts fonts;
-    TestDocument document(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
+    LoadedDocument document(dir, read_file(KORVEL_SOURCE_DIR "/samples/sample.krv"));
     const time_t modified = 1700000000; // 2023-11-14 22:13:20 UTC
     std::string first =
         write_pdf(dir, document.lines, fonts, page_setup_a4(10), "a.krv", modified, "first.pdf");
@@ -210,7 +206,7 @@ TEST(PdfExport, SameInputGivesSameBytesAndItsInformation) {
 TEST(PdfExport, FailuresAreReported) {
     TempDir dir;
     ShippedFonts fonts;
-    TestDocument document(dir, "text\r\n");
+    LoadedDocument document(dir, "text\r\n");
     PdfInfo info{"t", "t", 0};
     FILE *full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);

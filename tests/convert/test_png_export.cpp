@@ -63,7 +63,7 @@ TEST(PngExport, PagesAreThePageModelsPicturesEnlarged) {
     TempDir dir;
     ShippedFonts fonts;
     std::string sample = read_file(KORVEL_SOURCE_DIR "/samples/sample.krv");
-    TestDocument document(dir, sample + sample); // two pages
+    LoadedDocument document(dir, sample + sample); // two pages
     std::vector<GreyPage> expected =
         expected_pages(document.lines, fonts, page_setup_a4(10), "sample.krv");
     ASSERT_EQ(expected.size(), 2u);
@@ -91,7 +91,7 @@ TEST(PngExport, AFailedPageStopsTheRest) {
     TempDir dir;
     ShippedFonts fonts;
     std::string sample = read_file(KORVEL_SOURCE_DIR "/samples/sample.krv");
-    TestDocument document(dir, sample + sample + sample);
+    LoadedDocument document(dir, sample + sample + sample);
     PageFiles no_stream{&dir, {}, 2};
     PngPageOutput output{begin_page, end_page, &no_stream};
     EXPECT_EQ(png_export_write(document.lines, fonts.fonts, page_setup_a4(10), "s", 1, false,

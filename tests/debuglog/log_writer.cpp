@@ -4,11 +4,32 @@
 //   log_writer long N          one message of N 'x' characters
 //   log_writer text TEXT       one message: TEXT as it is (may hold a line feed)
 //   log_writer format          one record using %s %d %u %X %c conversions
+//   log_writer timed N TAG     N records "TAG I"; the exit code is the
+//                              milliseconds they took, at most 60,000
+//   log_writer full N TEXT     one record TEXT on a disk that fills up N bytes
+//                              before the record's end, then one record "after"
 #include "debuglog/debuglog.h"
+#include "debuglog/debuglog_testing.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+namespace {
+
+DWORD bytes_short = 0;
+
+// WriteFile on a disk that has room for all but `bytes_short` bytes.
+BOOL WINAPI write_until_full(HANDLE file, LPCVOID bytes, DWORD length, LPDWORD written,
+                             LPOVERLAPPED overlapped) {
+    DWORD fits = length > bytes_short ? length - bytes_short : 0;
+    BOOL whole = WriteFile(file, bytes, fits, written, overlapped) && fits == length;
+    if (!whole)
+        SetLastError(ERROR_DISK_FULL);
+    return whole;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (argc < 2)
@@ -30,6 +51,18 @@ int main(int argc, char **argv) {
         debug_print("%s", text.c_str());
     } else if (mode == "format") {
         debug_print("%s: %d  value %u hex %X char %c", "main.c", 580, 42u, 0x50, 'Z');
+    } else if (mode == "timed" && argc == 4) {
+        DWORD start = GetTickCount();
+        for (int i = 0, count = std::atoi(argv[2]); i < count; ++i)
+            debug_print("%s %d", argv[3], i);
+        DWORD took = GetTickCount() - start;
+        return static_cast<int>(took < 60000 ? took : 60000);
+    } else if (mode == "full" && argc == 4) {
+        bytes_short = static_cast<DWORD>(std::atoi(argv[2]));
+        debuglog_set_write(write_until_full);
+        debug_print("%s", argv[3]);
+        debuglog_set_write(nullptr);
+        debug_print("after");
     } else {
         return 2;
     }

@@ -158,4 +158,39 @@ TEST(DebugLog, ConcurrentWritersNeverOverwriteEachOther) {
     }
 }
 
+// Another program locking the whole file: each record once waited over two
+// seconds for the append guard. Now it costs a few tens of milliseconds and
+// is dropped (the lock would refuse the write anyway).
+TEST(DebugLog, AWholeFileLockHeldElsewhereDropsRecordsQuickly) {
+    LogDir dir;
+    dir.dir.write("debug.log", "earlier\n");
+    HANDLE holder =
+        CreateFileA(dir.log().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OVERLAPPED whole{};
+    ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                           MAXDWORD, &whole));
+    DWORD milliseconds = run_program(dir.writer, "timed 3 locked");
+    UnlockFileEx(holder, 0, MAXDWORD, MAXDWORD, &whole);
+    CloseHandle(holder);
+    EXPECT_LT(milliseconds, 1000u);
+    EXPECT_EQ(read_file(dir.log()), "earlier\n");
+    ASSERT_EQ(run_program(dir.writer, "text free"), 0u);
+    EXPECT_NE(read_file(dir.log()).find(": free\n"), std::string::npos);
+}
+
+// A disk that fills up part way through a record: nothing of it stays, and
+// the next record follows the earlier content directly.
+TEST(DebugLog, RecordCutShortByAFullDiskIsTakenBackWhole) {
+    LogDir dir;
+    dir.dir.write("debug.log", "earlier\n");
+    ASSERT_EQ(run_program(dir.writer, "full 3 torn-record"), 0u);
+    std::vector<std::string> lines = split_lines(read_file(dir.log()));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "earlier");
+    EXPECT_EQ(lines[1].find("torn"), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 7), ": after");
+}
+
 } // namespace

@@ -23,7 +23,7 @@ class Viewer : public ::testing::Test {
     int page_rows() const {
         RECT client;
         GetClientRect(run.window, &client);
-        return (client.bottom - client.top) / E2E_LINE_HEIGHT;
+        return (client.bottom - client.top) / LINE_HEIGHT;
     }
     Picture picture() const { return capture_client(run.window); }
     // Posts the key and waits until the viewer has handled and painted it.

@@ -77,8 +77,8 @@ TEST_F(Open, KeepsTopLineAndMarkAndTheDialogRemembersPathAndFilter) {
     std::string second = folder.write("second.txt", numbered_lines(150, "Two "));
     ASSERT_TRUE(viewer_open(run, folder, first));
     press(VK_END);
-    post_mouse(run.window, WM_LBUTTONDOWN, 30, 19 + 5);   // line 101
-    post_mouse(run.window, WM_LBUTTONUP, 30, 3 * 19 + 5); // line 103
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, LINE_HEIGHT + 5);   // line 101
+    post_mouse(run.window, WM_LBUTTONUP, 30, 3 * LINE_HEIGHT + 5); // line 103
     ASSERT_TRUE(viewer_sync(run));
 
     HWND dialog = open_dialog_by_ctrl_o();
@@ -121,7 +121,7 @@ TEST_F(Open, AShorterDocumentShowsNothingUntilScrolledBack) {
     std::string shorter = folder.write("shorter.txt", numbered_lines(50, "Short "));
     ASSERT_TRUE(viewer_open(run, folder, longer));
     post_mouse(run.window, WM_LBUTTONDOWN, 30, 5);
-    post_mouse(run.window, WM_LBUTTONUP, 30, 19 + 5);
+    post_mouse(run.window, WM_LBUTTONUP, 30, LINE_HEIGHT + 5);
     press(VK_END);
     HWND dialog = open_dialog_by_menu();
     ASSERT_NE(dialog, nullptr);

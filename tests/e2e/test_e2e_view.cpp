@@ -146,8 +146,8 @@ TEST_F(View, CtrlPArrivesOnlyAsACommand) {
 }
 
 TEST_F(View, MarkingMapsTheLowestPixelRowToTheNextLine) {
-    post_mouse(run.window, WM_LBUTTONDOWN, 30, 18);        // y = 18: line 1
-    post_mouse(run.window, WM_LBUTTONUP, 30, 4 * 19 + 17); // y = 93: line 4
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, 18);                 // y = 18: line 1
+    post_mouse(run.window, WM_LBUTTONUP, 30, 4 * LINE_HEIGHT + 17); // y = 93: line 4
     ASSERT_TRUE(viewer_sync(run));
     Picture shown = picture();
     for (int row = 0; row < 8; ++row)
@@ -164,8 +164,8 @@ TEST_F(View, MarkingMapsTheLowestPixelRowToTheNextLine) {
 
     // The mark follows the lines, not the rows.
     press(VK_DOWN);
-    post_mouse(run.window, WM_LBUTTONDOWN, 30, 19 + 17);   // line 2
-    post_mouse(run.window, WM_LBUTTONUP, 30, 2 * 19 + 18); // line 4
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, LINE_HEIGHT + 17);   // line 2
+    post_mouse(run.window, WM_LBUTTONUP, 30, 2 * LINE_HEIGHT + 18); // line 4
     ASSERT_TRUE(viewer_sync(run));
     shown = picture();
     for (int row = 0; row < 8; ++row)
@@ -173,8 +173,8 @@ TEST_F(View, MarkingMapsTheLowestPixelRowToTheNextLine) {
 }
 
 TEST_F(View, AReversedMarkShowsNoBand) {
-    post_mouse(run.window, WM_LBUTTONDOWN, 30, 6 * 19 + 5);
-    post_mouse(run.window, WM_LBUTTONUP, 30, 2 * 19 + 5);
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, 6 * LINE_HEIGHT + 5);
+    post_mouse(run.window, WM_LBUTTONUP, 30, 2 * LINE_HEIGHT + 5);
     ASSERT_TRUE(viewer_sync(run));
     Picture shown = picture();
     for (int row = 0; row < page_rows(); ++row)
@@ -184,8 +184,8 @@ TEST_F(View, AReversedMarkShowsNoBand) {
 TEST_F(View, ClickBelowTheLastLineDrawsNoBand) {
     press(VK_END);
     press(VK_UP); // only line 99 shows
-    post_mouse(run.window, WM_LBUTTONDOWN, 30, 19 + 5);
-    post_mouse(run.window, WM_LBUTTONUP, 30, 3 * 19 + 5);
+    post_mouse(run.window, WM_LBUTTONDOWN, 30, LINE_HEIGHT + 5);
+    post_mouse(run.window, WM_LBUTTONUP, 30, 3 * LINE_HEIGHT + 5);
     ASSERT_TRUE(viewer_sync(run));
     Picture shown = picture();
     for (int row = 0; row < page_rows(); ++row)

@@ -10,8 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int GLYPH_BYTES = 19;
-constexpr int FONT_BYTES = 256 * GLYPH_BYTES;
 constexpr DWORD POLL_MS = 10;
 // Every run gets the same window, so page sizes and pixels are known.
 constexpr int WINDOW_X = 0, WINDOW_Y = 0, WINDOW_WIDTH = 800, WINDOW_HEIGHT = 520;
@@ -479,24 +477,23 @@ const FontBytes &shipped_font(int number) {
     std::string bytes =
         read_file(std::string(KORVEL_E2E_FONTS "/vga") + std::to_string(number) + ".sfn");
     FontBytes font(bytes.begin(), bytes.end());
-    font.resize(FONT_BYTES);
+    font.resize(FONT_DATA_SIZE);
     return fonts.emplace(number, std::move(font)).first->second;
 }
 
 bool glyph_has_ink(const FontBytes &font, unsigned char glyph, int column, int row) {
-    return (font[glyph * GLYPH_BYTES + row] & (0x80 >> column)) != 0;
+    return (font[glyph * LINE_HEIGHT + row] & (0x80 >> column)) != 0;
 }
 
 bool cell_shows(const Picture &picture, int x, int y, int font, unsigned char glyph,
                 bool underlined) {
     const FontBytes &bytes = shipped_font(font);
-    if (x < 0 || y < 0 || x + E2E_CELL_WIDTH > picture.width ||
-        y + E2E_LINE_HEIGHT > picture.height)
+    if (x < 0 || y < 0 || x + CHAR_WIDTH > picture.width || y + LINE_HEIGHT > picture.height)
         return false;
-    for (int row = 0; row < E2E_LINE_HEIGHT; ++row) {
-        for (int column = 0; column < E2E_CELL_WIDTH; ++column) {
-            bool ink = glyph_has_ink(bytes, glyph, column, row) ||
-                       (underlined && row == E2E_LINE_HEIGHT - 1);
+    for (int row = 0; row < LINE_HEIGHT; ++row) {
+        for (int column = 0; column < CHAR_WIDTH; ++column) {
+            bool ink =
+                glyph_has_ink(bytes, glyph, column, row) || (underlined && row == LINE_HEIGHT - 1);
             if ((picture.at(x + column, y + row) == 0) != ink)
                 return false;
         }
@@ -516,7 +513,7 @@ static int glyph_in_cell(const Picture &picture, int x, int y) {
 std::string row_text(const Picture &picture, int row, int first_column, int count) {
     std::string text;
     for (int column = first_column; column < first_column + count; ++column) {
-        int glyph = glyph_in_cell(picture, column * E2E_CELL_WIDTH, row * E2E_LINE_HEIGHT);
+        int glyph = glyph_in_cell(picture, column * CHAR_WIDTH, row * LINE_HEIGHT);
         text += glyph < 0 ? '?' : static_cast<char>(glyph);
     }
     while (!text.empty() && text.back() == ' ')
@@ -525,11 +522,11 @@ std::string row_text(const Picture &picture, int row, int first_column, int coun
 }
 
 std::string indicator_text(const Picture &picture) {
-    int y = picture.height - E2E_LINE_HEIGHT;
-    int first_column = E2E_RULE_X / E2E_CELL_WIDTH + 1;
+    int y = picture.height - LINE_HEIGHT;
+    int first_column = E2E_RULE_X / CHAR_WIDTH + 1;
     std::string text;
-    for (int column = first_column; column < picture.width / E2E_CELL_WIDTH; ++column) {
-        int glyph = glyph_in_cell(picture, column * E2E_CELL_WIDTH, y);
+    for (int column = first_column; column < picture.width / CHAR_WIDTH; ++column) {
+        int glyph = glyph_in_cell(picture, column * CHAR_WIDTH, y);
         text += glyph < 0 ? '?' : static_cast<char>(glyph);
     }
     size_t start = text.find_first_not_of(' ');
@@ -542,13 +539,13 @@ std::string indicator(int top_line, int line_count) {
 }
 
 bool row_banded(const Picture &picture, int row) {
-    int y = row * E2E_LINE_HEIGHT;
-    if (y + E2E_LINE_HEIGHT > picture.height)
+    int y = row * LINE_HEIGHT;
+    if (y + LINE_HEIGHT > picture.height)
         return false;
     const uint32_t band = colour_of(E2E_MARK_COLOUR);
     // Right of the rule and left of the indicator's cells: only the band.
     for (int x = E2E_RULE_X + 1; x < E2E_RULE_X + 40; ++x)
-        for (int dy = 0; dy < E2E_LINE_HEIGHT; ++dy)
+        for (int dy = 0; dy < LINE_HEIGHT; ++dy)
             if (picture.at(x, y + dy) != band)
                 return false;
     return true;

@@ -4,6 +4,7 @@
 // recording plug-ins.
 #pragma once
 
+#include "fonts/font_format.h"
 #include "support/temp_dir.h"
 
 #include <windows.h>
@@ -19,8 +20,6 @@
 constexpr UINT MARKER_KEY = VK_F9;
 constexpr COLORREF E2E_MARK_COLOUR = RGB(253, 175, 23);
 constexpr int E2E_RULE_X = 576;
-constexpr int E2E_CELL_WIDTH = 8;
-constexpr int E2E_LINE_HEIGHT = 19;
 
 // ---- The viewer's folder and process ----
 
@@ -113,7 +112,7 @@ struct Picture {
 Picture capture_client(HWND window);
 uint32_t colour_of(COLORREF colour);
 
-using FontBytes = std::vector<unsigned char>; // 256 glyphs of 19 row bytes
+using FontBytes = std::vector<unsigned char>; // FONT_DATA_SIZE bytes
 const FontBytes &shipped_font(int number);
 bool glyph_has_ink(const FontBytes &font, unsigned char glyph, int column, int row);
 

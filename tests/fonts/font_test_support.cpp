@@ -99,6 +99,7 @@ MarkedFonts::MarkedFonts(std::initializer_list<int> missing) {
     for (int n = 0; n < FONT_COUNT; ++n) {
         data[n] = marked_font(n);
         screen_fonts[n].glyphs = data[n].data();
+        screen_fonts[n].problem_told = false; // each test is a run of its own
     }
     for (int n : missing)
         screen_fonts[n].glyphs = nullptr;

@@ -75,17 +75,17 @@ TEST(FontFiles, LongAndShortFilesAndGlyphFF) {
 TEST(FontFiles, NoFontsFolder) {
     TempDir dir;
     dir.write("vga0.sfn", marked_file(0)); // beside the program is not the fonts folder
-    expect_child_passes(dir, "NoFontsFolderGivesTenBoxesPerCall");
+    expect_child_passes(dir, "NoFontsFolderGivesTenBoxesOnce");
 }
 
-TEST(FontFiles, OnlyVga3Missing) {
+TEST(FontFiles, Vga3MissingAndVga5Empty) {
     TempDir dir;
     fs::create_directory(dir.path / "fonts");
     for (int n = 0; n < FONT_COUNT; ++n)
         if (n != 3)
-            dir.write("fonts\\vga" + std::to_string(n) + ".sfn", marked_file(n));
+            dir.write("fonts\\vga" + std::to_string(n) + ".sfn", n == 5 ? "" : marked_file(n));
     fs::create_directory(dir.path / "fonts" / "vga3.sfn"); // a folder does not open as a font
-    expect_child_passes(dir, "OnlyVga3MissingGivesOneBoxPerCall");
+    expect_child_passes(dir, "Vga3MissingAndVga5EmptyGiveOneBoxEach");
 }
 
 TEST(FontFiles, DirectoryTooLongForTheFontPathReadsNothing) {
@@ -112,7 +112,7 @@ TEST(FontFiles, DirectoryTooLongForTheFontPathReadsNothing) {
             }
         }
     }
-    expect_child_passes(dir, "NoFontsFolderGivesTenBoxesPerCall", directory, "f.exe");
+    expect_child_passes(dir, "NoFontsFolderGivesTenBoxesOnce", directory, "f.exe");
 }
 
 } // namespace

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int per_page = layout.lines_per_page;
     // Every line row lies wholly above the page's last row, and above the
     // footer's when the footer has a row of its own.
-    int64_t lines_bottom = int64_t{per_page} * PRINT_LINE_HEIGHT;
+    int64_t lines_bottom = int64_t{per_page} * LINE_HEIGHT;
     if (per_page > 0 && lines_bottom >= geometry.page_height)
         std::abort();
     if (footer == FooterRow::own_row && per_page > 0 && lines_bottom > layout.footer_y)

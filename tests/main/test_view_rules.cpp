@@ -49,18 +49,13 @@ TEST(ViewScroll, ThumbTakesTheFullPositionAndOtherCodesDoNothing) {
     EXPECT_EQ(scroll(5, 100, 20, 99), -1);
 }
 
-TEST(ViewRules, RowsMarkingAndPositionText) {
+TEST(ViewRules, RowsMarkingAndPositionPlace) {
     EXPECT_EQ(view_page_rows(400), 21);
     EXPECT_EQ(view_page_rows(18), 0);
     EXPECT_EQ(view_line_at(10, 17), 10);
     EXPECT_EQ(view_line_at(10, 18), 11);
     EXPECT_EQ(view_line_at(0, 65535), 3449);
 
-    char text[32];
-    int length = view_position_text(0, 57, text, sizeof text);
-    EXPECT_EQ(std::string(text, static_cast<size_t>(length)), "0 \xA8\xA7 57");
-    length = view_position_text(-2147483647 - 1, 2147483647, text, sizeof text);
-    EXPECT_EQ(std::string(text), "-2147483648 \xA8\xA7 2147483647");
     EXPECT_EQ(view_position_x(640, 8), (80 - 8) * 8);
     EXPECT_EQ(view_position_x(645, 8), (80 - 8) * 8);
 }

@@ -4,10 +4,12 @@
 //   plugin_host_driver [window] [path=TEXT] CODE:VALUE[:TIMES] ...
 // CODE is hexadecimal. "window" creates a window used for every later
 // dispatch; a WM_KEYDOWN sent to it dispatches KeyPress again from inside,
-// as the viewer's key handler does. driver.out lines:
+// as the viewer's key handler does, and a WM_CLOSE dispatches Destroy, as
+// the viewer's window does when it is destroyed. driver.out lines:
 //   load_all <result>
 //   send <CODE> <value> <answer>        (one per dispatch)
 //   inner 40 <value> <answer>           (a dispatch from the window's key handler)
+//   inner 2 0 <answer>                  (Destroy, from the window's close handler)
 //   end
 #include "plugins/plugins.h"
 
@@ -26,6 +28,11 @@ LRESULT CALLBACK driver_window_proc(HWND window, UINT message, WPARAM wparam, LP
         int value = static_cast<int>(wparam);
         int answer = plugins_send(window, doc_path, value, PLUGIN_CMD_KEYPRESS);
         std::fprintf(out, "inner 40 %d %d\n", value, answer);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        int answer = plugins_send(window, doc_path, 0, PLUGIN_CMD_DESTROY);
+        std::fprintf(out, "inner 2 0 %d\n", answer);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);

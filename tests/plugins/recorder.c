@@ -3,7 +3,8 @@
  * exports chosen by compile definitions (REC_CREATE, REC_DESTROY, REC_LOAD,
  * REC_SAVE, REC_KEYPRESS, REC_SYSKEYPRESS; REC_STDCALL builds the exports
  * with the wrong, callee-cleans convention; REC_NESTED makes KeyPress with
- * value 'N' send the window a WM_KEYDOWN 'M' before it records).
+ * value 'N' send the window a WM_KEYDOWN 'M' before it records; REC_CLOSER
+ * makes KeyPress with value 'Q' record, then send the window WM_CLOSE).
  *
  * Every call appends one line to "<this DLL's path without .dll>.calls":
  *   <Export> window=<0|1> path=<path bytes> value=<signed decimal>\n
@@ -103,7 +104,15 @@ REC_EXPORT(SysKeyPress)
 #endif
 
 #ifdef REC_KEYPRESS
-#ifdef REC_NESTED
+#if defined(REC_CLOSER)
+KORVEL_PLUGIN_EXPORT int REC_CALL KeyPress(HWND window, const char *path, int value) {
+    /* The window is destroyed, and Destroy dispatched, before this returns. */
+    int answer = rec_call("KeyPress", window, path, value);
+    if (value == 'Q' && window)
+        SendMessageA(window, WM_CLOSE, 0, 0);
+    return answer;
+}
+#elif defined(REC_NESTED)
 KORVEL_PLUGIN_EXPORT int REC_CALL KeyPress(HWND window, const char *path, int value) {
     /* The window's key handler dispatches KeyPress again before this returns. */
     if (value == 'N' && window)

@@ -377,4 +377,38 @@ TEST(PluginHost, LongExecutableDirectoryIsUsedWhole) {
     EXPECT_EQ(host.calls("a.dll"), (std::vector<std::string>{"KeyPress window=0 path= value=65"}));
 }
 
+// Destroy dispatched from inside a KeyPress walk (a plug-in closed the
+// window): the walk stops before its next plug-in, and no later command
+// reaches any export; their dispatches are still logged.
+TEST(PluginHost, NoExportIsCalledAfterDestroy) {
+    PluginHost host;
+    host.add("closer.dll");
+    host.add("closer.dll", "b_closer.dll");
+    host.add("rec_all.dll");
+    HostRun run = host.run("window 40:81 11:0 40:65 2:0");
+    ASSERT_EQ(run.exit_code, 0u);
+    std::vector<std::string> log = host.messages(run);
+    std::vector<std::string> order = load_order(host, log);
+    ASSERT_EQ(order.size(), 3u);
+    // The first closer in load order closes; every plug-in after it misses the key.
+    size_t closing = order[0] == "rec_all.dll" ? 1 : 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        std::vector<std::string> expected;
+        if (i <= closing)
+            expected.push_back("KeyPress window=1 path= value=81");
+        expected.push_back("Destroy window=1 path= value=0");
+        EXPECT_EQ(host.calls(order[i]), expected) << order[i];
+    }
+    EXPECT_EQ(host.output(),
+              (std::vector<std::string>{"load_all 0", "inner 2 0 0", "send 40 81 0", "send 11 0 -1",
+                                        "send 40 65 -1", "send 2 0 -1", "end"}));
+    std::vector<std::string> sent;
+    for (const std::string &message : log)
+        if (message.rfind("plugins.c: 88  ", 0) == 0)
+            sent.push_back(message);
+    EXPECT_EQ(sent, (std::vector<std::string>{sending_record("40"), sending_record("2"),
+                                              sending_record("11"), sending_record("40"),
+                                              sending_record("2")}));
+}
+
 } // namespace

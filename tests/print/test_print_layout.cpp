@@ -81,7 +81,7 @@ TEST(PageLayout, PaperLinesFollowTheRowRule) {
     // lower rows of a full page's last line.
     PageLayout paper = page_layout_make(768, 1056, FooterRow::over_last_line);
     EXPECT_EQ(paper.footer_y, 1037);
-    EXPECT_GT(54 * PRINT_LINE_HEIGHT + PRINT_LINE_HEIGHT, paper.footer_y);
+    EXPECT_GT(54 * LINE_HEIGHT + LINE_HEIGHT, paper.footer_y);
 }
 
 TEST(PageLayout, OwnFooterRowTakesOneLineAndNeverOverlaps) {
@@ -89,14 +89,14 @@ TEST(PageLayout, OwnFooterRowTakesOneLineAndNeverOverlaps) {
     PageLayout a4 = page_layout_make(718, 1047, FooterRow::own_row);
     EXPECT_EQ(a4.lines_per_page, 54);
     EXPECT_EQ(a4.footer_y, 1028);
-    EXPECT_LE(a4.lines_per_page * PRINT_LINE_HEIGHT, a4.footer_y);
+    EXPECT_LE(a4.lines_per_page * LINE_HEIGHT, a4.footer_y);
     EXPECT_EQ(paper_lines(1047), 55);
     for (int height = 0; height < 400; ++height) {
         int lines = own_row_lines(height);
         int footer_y = page_layout_make(100, height, FooterRow::own_row).footer_y;
-        if (height >= 2 * PRINT_LINE_HEIGHT) {
-            EXPECT_LE(lines * PRINT_LINE_HEIGHT, footer_y) << height;
-            EXPECT_GT((lines + 1) * PRINT_LINE_HEIGHT, footer_y) << height;
+        if (height >= 2 * LINE_HEIGHT) {
+            EXPECT_LE(lines * LINE_HEIGHT, footer_y) << height;
+            EXPECT_GT((lines + 1) * LINE_HEIGHT, footer_y) << height;
         } else {
             EXPECT_EQ(lines, 0) << height; // no room for a line above the footer
         }
