@@ -18,6 +18,7 @@ add_executable(korvel-convert
     src/convert/convert_fonts.cpp
     src/convert/convert_job.cpp
     src/convert/convert_run.cpp
+    src/convert/output_file.cpp
     ${KORVEL_CONVERT_SYSTEM}
 )
 target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages)

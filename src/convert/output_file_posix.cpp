@@ -1,6 +1,7 @@
 #include "output_file.h"
 
-#include <algorithm>
+#include "output_file_registry.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -15,10 +16,6 @@
 
 namespace {
 
-std::mutex registry_lock;
-// Under registry_lock. Never destroyed: the signal thread may still use it
-// while the process exits.
-std::vector<std::string> &temp_paths = *new std::vector<std::string>;
 mode_t file_mode = 0644; // 0666 less the umask, taken at start
 
 constexpr size_t STREAM_BUFFER_SIZE = 256 * 1024;
@@ -30,13 +27,6 @@ sigset_t guarded_signals() {
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGHUP);
     return set;
-}
-
-void forget(const std::string &path) {
-    std::lock_guard hold(registry_lock);
-    auto found = std::find(temp_paths.begin(), temp_paths.end(), path);
-    if (found != temp_paths.end())
-        temp_paths.erase(found);
 }
 
 // mkstemp's template beside `path`: ".<name>.XXXXXX", hidden and without
@@ -53,13 +43,13 @@ std::string temp_template(const std::string &path) {
 int create_registered(std::string *path) {
     std::vector<char> name(path->begin(), path->end());
     name.push_back('\0');
-    std::lock_guard hold(registry_lock);
+    std::lock_guard hold(temp_registry_lock);
     int descriptor = mkostemp(name.data(), O_CLOEXEC);
     if (descriptor < 0)
         return -1;
     fchmod(descriptor, file_mode);
     *path = name.data();
-    temp_paths.push_back(*path);
+    temp_registry.push_back(*path);
     return descriptor;
 }
 
@@ -97,8 +87,8 @@ void output_files_guard_signals(void (*on_signal)()) {
         if (on_signal)
             on_signal();
         // Hold the lock to the end: no worker can register another file.
-        registry_lock.lock();
-        for (const std::string &path : temp_paths)
+        temp_registry_lock.lock();
+        for (const std::string &path : temp_registry)
             unlink(path.c_str());
         std::signal(signal_number, SIG_DFL);
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
@@ -137,20 +127,6 @@ bool output_file_open(OutputFile *file, const std::string &path, std::string *re
     return true;
 }
 
-bool output_file_close(OutputFile *file, std::string *reason) {
-    errno = 0;
-    bool written = std::fflush(file->stream) == 0 && !std::ferror(file->stream);
-    int error = written ? 0 : errno;
-    if (std::fclose(file->stream) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    file->stream = nullptr;
-    if (!written)
-        *reason = "cannot write " + file->path + ": " + error_text(error ? error : EIO);
-    return written;
-}
-
 bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
     if (file->stream && !output_file_close(file, reason)) {
         output_file_discard(file);
@@ -165,20 +141,9 @@ bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
         output_file_discard(file);
         return false;
     }
-    forget(file->temp_path);
+    temp_registry_forget(file->temp_path);
     file->temp_path.clear();
     return true;
-}
-
-void output_file_discard(OutputFile *file) {
-    if (file->stream)
-        std::fclose(file->stream);
-    file->stream = nullptr;
-    if (file->temp_path.empty())
-        return;
-    unlink(file->temp_path.c_str());
-    forget(file->temp_path);
-    file->temp_path.clear();
 }
 
 bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {
@@ -189,9 +154,4 @@ bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {
         return true;
     *reason = "cannot create a temporary file: " + error_text(errno);
     return false;
-}
-
-void temp_file_remove(const std::string &path) {
-    unlink(path.c_str());
-    forget(path);
 }

@@ -1,8 +1,8 @@
 #include "output_file.h"
 
 #include "convert_system.h"
+#include "output_file_registry.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,10 +13,6 @@
 
 namespace {
 
-std::mutex registry_lock;
-// Under registry_lock. Never destroyed: the control handler may still use
-// it while the process exits.
-std::vector<std::string> &temp_paths = *new std::vector<std::string>;
 void (*interrupted)() = nullptr;
 
 constexpr size_t STREAM_BUFFER_SIZE = 256 * 1024;
@@ -29,17 +25,10 @@ BOOL WINAPI on_console_control(DWORD event) {
     if (interrupted)
         interrupted();
     // Hold the lock to the end: no worker can register another file.
-    registry_lock.lock();
-    for (const std::string &path : temp_paths)
+    temp_registry_lock.lock();
+    for (const std::string &path : temp_registry)
         DeleteFileA(path.c_str());
     ExitProcess(EXIT_INTERRUPTED);
-}
-
-void forget(const std::string &path) {
-    std::lock_guard hold(registry_lock);
-    auto found = std::find(temp_paths.begin(), temp_paths.end(), path);
-    if (found != temp_paths.end())
-        temp_paths.erase(found);
 }
 
 // A fresh name for each try: "<name>.<number>.tmp" beside `path`, whose
@@ -57,7 +46,7 @@ std::string temp_name(const std::string &path, unsigned number) {
 // cannot miss it); the stream owns the handle.
 std::FILE *create_registered(const std::string &path, std::string *created, DWORD *error) {
     static unsigned counter = GetCurrentProcessId() * 7919u + GetTickCount();
-    std::lock_guard hold(registry_lock);
+    std::lock_guard hold(temp_registry_lock);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = temp_name(path, counter++ * 2654435761u);
         HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -77,7 +66,7 @@ std::FILE *create_registered(const std::string &path, std::string *created, DWOR
             DeleteFileA(name.c_str());
             return nullptr;
         }
-        temp_paths.push_back(name);
+        temp_registry.push_back(name);
         *created = name;
         return stream;
     }
@@ -131,20 +120,6 @@ bool output_file_open(OutputFile *file, const std::string &path, std::string *re
     return true;
 }
 
-bool output_file_close(OutputFile *file, std::string *reason) {
-    errno = 0;
-    bool written = std::fflush(file->stream) == 0 && !std::ferror(file->stream);
-    int error = written ? 0 : errno;
-    if (std::fclose(file->stream) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    file->stream = nullptr;
-    if (!written)
-        *reason = "cannot write " + file->path + ": " + std::strerror(error ? error : EIO);
-    return written;
-}
-
 bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
     if (file->stream && !output_file_close(file, reason)) {
         output_file_discard(file);
@@ -159,20 +134,9 @@ bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
         output_file_discard(file);
         return false;
     }
-    forget(file->temp_path);
+    temp_registry_forget(file->temp_path);
     file->temp_path.clear();
     return true;
-}
-
-void output_file_discard(OutputFile *file) {
-    if (file->stream)
-        std::fclose(file->stream);
-    file->stream = nullptr;
-    if (file->temp_path.empty())
-        return;
-    DeleteFileA(file->temp_path.c_str());
-    forget(file->temp_path);
-    file->temp_path.clear();
 }
 
 bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {
@@ -197,9 +161,4 @@ bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {
     *reason = std::string("cannot create a temporary file: ") + std::strerror(errno);
     temp_file_remove(*path);
     return false;
-}
-
-void temp_file_remove(const std::string &path) {
-    DeleteFileA(path.c_str());
-    forget(path);
 }
