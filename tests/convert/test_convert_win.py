@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """korvel-convert.exe under Wine where Windows differs: Cyrillic CP1251 names
 and backslash paths in and out, a folder tree, no partial file after a
-failure, standard streams in binary, only system DLLs; and the same text
-bytes and PDF pixels as the native program.
+failure or an interrupt, standard streams in binary, only system DLLs; and
+the same text bytes and PDF pixels as the native program.
 
     test_convert_win.py <wine-run> <korvel-convert.exe> <native korvel-convert> <objdump>
 """
+import glob
 import os
 import resource
 import shutil
@@ -13,6 +14,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 WINE_RUN = EXE = NATIVE = OBJDUMP = None
@@ -156,6 +158,23 @@ class FailureTest(WindowsConvertTest):
         self.assertEqual(status, 1)
         self.assertIn("cannot create folder doc.krv", err)
         self.assertEqual([n for n in self.files() if n.endswith(".tmp")], [])
+
+    def test_interrupt_removes_temporary_files(self):
+        # Standard input is held in %TEMP% while it is read; Wine turns SIGINT into Ctrl+C.
+        prefix = os.path.join(os.path.dirname(WINE_RUN), "wine", "prefix")
+        pattern = os.path.join(prefix, "drive_c", "users", "*", "**", "korvel-convert.*.tmp")
+        child = subprocess.Popen([WINE_RUN, EXE, "-q", "--to", "txt", "-"],
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+        child.stdin.write(b"partial line\r\n")
+        child.stdin.flush()
+        deadline = time.monotonic() + 60
+        while not glob.glob(pattern, recursive=True) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.assertTrue(glob.glob(pattern, recursive=True))
+        child.send_signal(signal.SIGINT)
+        self.assertEqual(child.wait(timeout=60), 0xC000013A & 0xFF)  # STATUS_CONTROL_C_EXIT
+        child.stdin.close()
+        self.assertEqual(glob.glob(pattern, recursive=True), [])
 
     def test_needs_only_system_dlls(self):
         dump = subprocess.run([OBJDUMP, "-p", EXE], capture_output=True, text=True,
