@@ -16,7 +16,8 @@
 #   newest version whose files the registry still holds; if none is complete
 #   but the upstream tarball came (apt checked it against Debian's index),
 #   that tarball is built without Debian's changes, and we say so. Fetched
-#   files stay in DIR/sources, so a rebuild needs no network.
+#   files stay in DIR/sources, so a rebuild needs no network. apt checks each
+#   file against the signed index, so dpkg-source need not (--no-check).
 # - pixman: meson, static, no tests or demos. The cross file says an exe
 #   wrapper is needed and names none, so meson never starts Wine (which
 #   would make a ~/.wine).
