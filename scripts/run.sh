@@ -3,7 +3,8 @@
 # sample document (or the document given as $1) under Wine with a Russian
 # locale. With a display it shows the window; without one it runs the viewer
 # in a virtual X server, saves a screenshot of the window as a PNG, closes
-# the viewer and prints the PNG's path.
+# the viewer, ends the virtual X server and Wine it started and prints the
+# PNG's path.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +22,12 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec wine "$viewer" "$windows_path"
 fi
 
+# End the virtual X server, the wineserver and Wine's processes on the way
+# out, unless they were already up (tests running on the same build).
+xvfb_pid_file="$build/win/wine/xvfb.pid"
+if ! { [ -f "$xvfb_pid_file" ] && kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null; }; then
+    trap 'bash "$root/scripts/wine-stop.sh" "$build/win"' EXIT
+fi
 . "$root/scripts/wine-env.sh" "$build/win"
 screenshot="$build/screenshot.png"
 rm -f "$screenshot"

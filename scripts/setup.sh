@@ -18,8 +18,9 @@ packages=(
   # build
   cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest
   clang libclang-rt-14-dev clang-format python3
-  # running the Windows program
-  wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick
+  # running the Windows program (fonts-wine: Wine's own Marlett font, which
+  # draws the title bar's buttons; it is only a recommendation of wine)
+  wine wine32:i386 fonts-wine xvfb xauth xdotool x11-utils imagemagick
   # printing tests
   ghostscript
   locales

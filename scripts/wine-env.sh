@@ -47,6 +47,13 @@ korvel_prepare_wine() {
         wineserver -w || true
         touch "$korvel_wine_dir/prefix.ready"
     fi
+    # The title bar's buttons are glyphs of Wine's own Marlett font (Debian's
+    # fonts-wine), but this Wine does not find the fonts of its data folder;
+    # Windows keeps the font in its Fonts folder, and so does the prefix.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
     # One wineserver for the whole run, and one idle Windows process that
     # starts Wine's service processes away from any test's output and keeps
     # them up; `wineserver -k` ends all of it.

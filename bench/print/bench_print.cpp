@@ -7,6 +7,7 @@
 #include "main/app.h"
 #include "main/print.h"
 #include "main/print_layout.h"
+#include "support/programs_win.h"
 
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 char doc_path[DOC_PATH_SIZE];
 LineList document;
@@ -35,24 +37,13 @@ LONGLONG now() {
     return counter.QuadPart;
 }
 
-BOOL CALLBACK find_dialog(HWND window, LPARAM found) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char name[32] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(window) &&
-        std::strcmp(name, "#32770") == 0 && GetDlgItem(window, PRINTER_COMBO)) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void answer_print_dialog() {
     HWND dialog = nullptr;
     for (int tries = 0; !dialog && tries < 400; ++tries) {
         Sleep(50);
-        EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&dialog));
+        std::vector<HWND> dialogs = process_windows(GetCurrentProcessId(), "#32770", PRINTER_COMBO);
+        if (!dialogs.empty())
+            dialog = dialogs.front();
     }
     if (!dialog) {
         std::printf("no print dialog\n");

@@ -64,7 +64,7 @@ double repaint_ms(const ViewerRun &run, int count) {
 }
 
 void finish(ViewerRun &run) {
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     viewer_wait_exit(run);
     viewer_close_handles(run);
 }
@@ -153,7 +153,7 @@ int main(int argc, char **argv) {
     ViewerRun open_run;
     if (!viewer_open(open_run, folder, ""))
         return 1;
-    PostMessageA(open_run.window, WM_COMMAND, 257, 0);
+    PostMessageA(open_run.window, WM_COMMAND, IDM_OPEN, 0);
     HWND dialog = wait_dialog(open_run.process.dwProcessId, OPEN_FILE_TYPE_COMBO);
     if (!dialog)
         return 1;

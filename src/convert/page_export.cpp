@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr double MM_PER_INCH = 25.4;
 constexpr double A4_WIDTH_MM = 210, A4_HEIGHT_MM = 297;
 constexpr double LETTER_WIDTH_MM = 8.5 * MM_PER_INCH, LETTER_HEIGHT_MM = 11 * MM_PER_INCH;
-// Papers and margins beyond this are no paper at all; rounding stays in int.
-constexpr double LARGEST_MM = 10000;
+// The largest page a PDF may have: 14,400 units of 1/72 inch, 200 inches.
+// It also keeps the pixel arithmetic inside int.
+constexpr double LARGEST_MM = 200 * MM_PER_INCH;
 
 int pixels_from_mm(double mm) {
     if (!(mm >= 0)) // negative or not a number
@@ -50,6 +50,9 @@ PagePixels page_pixels(const PageSetup &setup) {
 }
 
 bool page_setup_holds_lines(const PageSetup &setup) {
+    for (double mm : {setup.paper_width_mm, setup.paper_height_mm, setup.margin_mm})
+        if (!(mm >= 0 && mm <= LARGEST_MM)) // not a number, negative, or too large
+            return false;
     PagePixels pixels = page_pixels(setup);
     return pixels.layout.lines_per_page > 0 && pixels.layout.width > 0;
 }

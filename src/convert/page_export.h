@@ -31,8 +31,9 @@ struct PagePixels {
     PageLayout layout;
 };
 PagePixels page_pixels(const PageSetup &setup);
-// Whether a page of this setup holds a line above its footer; the writers
-// refuse (return -1, writing nothing) a setup that does not.
+// Whether a page of this setup holds a line above its footer (and its sizes
+// are numbers from 0 to PDF's largest page, 200 inches); the writers refuse
+// (return -1, writing nothing) a setup that does not.
 bool page_setup_holds_lines(const PageSetup &setup);
 
 struct PdfInfo {

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+constexpr double MM_PER_INCH = 25.4;
+
 struct PageWalk {
     PagePixels pixels;
     std::string footer_path; // CP866 bytes

@@ -33,7 +33,7 @@
 namespace {
 
 constexpr double POINTS_PER_PIXEL = 72.0 / PRINT_LOGICAL_DPI;
-constexpr double POINTS_PER_MM = 72 / 25.4;
+constexpr double POINTS_PER_MM = 72 / MM_PER_INCH;
 constexpr double ORIGIN_INSET = 1.0 / 64; // glyph origins lie this far into their cells
 constexpr double EDGE_INSET = 1.0 / 256;  // rectangles lie this far inside their pixels
 static_assert(EDGE_INSET * 256 == 1, "cairo keeps path coordinates in 1/256 units");

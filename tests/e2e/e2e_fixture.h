@@ -26,6 +26,11 @@ class Viewer : public ::testing::Test {
         return (client.bottom - client.top) / LINE_HEIGHT;
     }
     Picture picture() const { return capture_client(run.window); }
+    // File > Exit, and the viewer ends with exit code 0.
+    void exit_by_menu() {
+        PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
+        EXPECT_EQ(viewer_wait_exit(run), 0);
+    }
     // Posts the key and waits until the viewer has handled and painted it.
     void press(UINT key) {
         post_key(run.window, key);

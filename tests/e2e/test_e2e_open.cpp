@@ -16,10 +16,8 @@ class Open : public Viewer {
     void SetUp() override { folder_prepare(folder, {"rec_all.dll"}); }
     void TearDown() override {
         release_ctrl(run);
-        if (viewer_running(run)) {
-            PostMessageA(run.window, WM_COMMAND, 260, 0);
-            EXPECT_EQ(viewer_wait_exit(run), 0);
-        }
+        if (viewer_running(run))
+            exit_by_menu();
         Viewer::TearDown();
     }
 
@@ -30,7 +28,7 @@ class Open : public Viewer {
         return dialog;
     }
     HWND open_dialog_by_menu() {
-        PostMessageA(run.window, WM_COMMAND, 257, 0);
+        PostMessageA(run.window, WM_COMMAND, IDM_OPEN, 0);
         return wait_dialog(run.process.dwProcessId, OPEN_FILE_TYPE_COMBO);
     }
     static std::string file_name_box(HWND dialog) {
@@ -63,13 +61,7 @@ class Open : public Viewer {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
     }
-    std::vector<std::string> loads() const {
-        std::vector<std::string> found;
-        for (const auto &call : plugin_calls(run))
-            if (call.rfind("Load ", 0) == 0)
-                found.push_back(call);
-        return found;
-    }
+    std::vector<std::string> loads() const { return plugin_calls_of(run, "Load"); }
 };
 
 TEST_F(Open, KeepsTopLineAndMarkAndTheDialogRemembersPathAndFilter) {

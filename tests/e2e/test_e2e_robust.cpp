@@ -20,7 +20,7 @@ TEST_F(Viewer, ClosedWhileTheOpenErrorBoxIsUpNoPluginHearsOfTheLoad) {
     HANDLE holder =
         CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    PostMessageA(run.window, WM_COMMAND, 257, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_OPEN, 0);
     HWND dialog = wait_dialog(run.process.dwProcessId, OPEN_FILE_TYPE_COMBO);
     ASSERT_NE(dialog, nullptr);
     open_dialog_confirm(dialog, locked);
@@ -62,7 +62,7 @@ TEST_F(Viewer, WithoutTheFontsFolderEachFontIsReportedOnceAtTheFirstPaint) {
     }
     ASSERT_TRUE(viewer_wait_window(run));
     // A resize, scrolling by keys and wheel, and a plain repaint: no box.
-    SetWindowPos(run.window, nullptr, 0, 0, 800, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+    viewer_place(run);
     press(VK_NEXT);
     press(VK_DOWN);
     post_wheel(run.window, -120);
@@ -70,8 +70,7 @@ TEST_F(Viewer, WithoutTheFontsFolderEachFontIsReportedOnceAtTheFirstPaint) {
     ASSERT_TRUE(viewer_sync(run));
     EXPECT_EQ(wait_dialog(run.process.dwProcessId, 0, 500), nullptr);
     EXPECT_EQ(row_text(picture(), 0, 0, 72), "");
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
+    exit_by_menu();
 }
 
 } // namespace

@@ -44,14 +44,9 @@ class Start : public Viewer {
         EXPECT_TRUE(plugin_calls(run).empty());
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(viewer_wait_window(run));
-        SetWindowPos(run.window, nullptr, 0, 0, 800, 520, SWP_NOZORDER | SWP_NOACTIVATE);
+        viewer_place(run);
         ASSERT_TRUE(viewer_sync(run));
         EXPECT_EQ(indicator_text(picture()), indicator(0, 0));
-    }
-
-    void exit_by_menu() {
-        PostMessageA(run.window, WM_COMMAND, 260, 0);
-        EXPECT_EQ(viewer_wait_exit(run), 0);
     }
 };
 
@@ -182,13 +177,7 @@ TEST_F(Start, PluginsAreFoundAndEveryCommandIsLogged) {
 
 class Stop : public Start {
   protected:
-    std::vector<std::string> destroys() {
-        std::vector<std::string> found;
-        for (const auto &call : plugin_calls(run))
-            if (call.rfind("Destroy ", 0) == 0)
-                found.push_back(call);
-        return found;
-    }
+    std::vector<std::string> destroys() { return plugin_calls_of(run, "Destroy"); }
 };
 
 TEST_F(Stop, CloseBoxEndsWithDestroyOnceAndExitCodeZero) {
@@ -200,15 +189,15 @@ TEST_F(Stop, CloseBoxEndsWithDestroyOnceAndExitCodeZero) {
 
 TEST_F(Stop, ExitTwiceRunsTheDestroyHandlingOnce) {
     ASSERT_TRUE(viewer_open(run, folder, ""));
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(viewer_wait_exit(run), 0);
     EXPECT_EQ(destroys().size(), 1u);
 }
 
 TEST_F(Stop, ExitThenCloseRunsTheDestroyHandlingOnce) {
     ASSERT_TRUE(viewer_open(run, folder, ""));
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     PostMessageA(run.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(viewer_wait_exit(run), 0);
     EXPECT_EQ(destroys().size(), 1u);
@@ -228,8 +217,8 @@ TEST_F(Stop, CopyAndHelpDoNothing) {
     std::string path = folder.write("doc.txt", numbered_lines(30));
     ASSERT_TRUE(viewer_open(run, folder, path));
     Picture before = picture();
-    PostMessageA(run.window, WM_COMMAND, 514, 0);
-    PostMessageA(run.window, WM_COMMAND, 769, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_COPY, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_HELP, 0);
     ASSERT_TRUE(viewer_sync(run));
     EXPECT_TRUE(viewer_running(run));
     EXPECT_EQ(picture().pixels, before.pixels);

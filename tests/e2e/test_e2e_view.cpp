@@ -25,10 +25,8 @@ class View : public Viewer {
         ASSERT_TRUE(viewer_open(run, folder, path));
     }
     void TearDown() override {
-        if (viewer_running(run)) {
-            PostMessageA(run.window, WM_COMMAND, 260, 0);
-            EXPECT_EQ(viewer_wait_exit(run), 0);
-        }
+        if (viewer_running(run))
+            exit_by_menu();
         Viewer::TearDown();
     }
     std::string shown_indicator() const { return indicator_text(picture()); }
@@ -207,7 +205,7 @@ TEST_F(Glyphs, TwoLineDocumentShowsNoMark) {
         EXPECT_FALSE(row_banded(shown, row)) << row;
     EXPECT_EQ(row_text(shown, 1, 0, 72), "second");
     EXPECT_EQ(indicator_text(shown), indicator(0, 2));
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(viewer_wait_exit(run), 0);
 }
 
@@ -235,7 +233,7 @@ TEST_F(Glyphs, EachCellShowsTheGlyphOfItsFont) {
         EXPECT_TRUE(cell_shows(shown, cell.column * 8, 0, cell.font, cell.glyph, cell.underlined))
             << "column " << cell.column;
     EXPECT_EQ(row_text(shown, 1, 0, 72), "AB\xA8\xA7");
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(viewer_wait_exit(run), 0);
 }
 
@@ -305,7 +303,7 @@ TEST_F(LongDocument, DraggingTheThumbToTheEndPassesLine32767) {
     Picture shown = picture();
     EXPECT_EQ(indicator_text(shown), indicator(39999, 40000));
     EXPECT_EQ(row_text(shown, 0, 0, 72), "Row 39999");
-    PostMessageA(run.window, WM_COMMAND, 260, 0);
+    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(viewer_wait_exit(run), 0);
 }
 

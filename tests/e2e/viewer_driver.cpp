@@ -1,5 +1,9 @@
 #include "viewer_driver.h"
 
+#include "support/log_records.h"
+#include "support/programs_win.h"
+#include "support/surface_win.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -35,93 +39,38 @@ std::vector<std::string> text_lines(const std::string &text) {
     return lines;
 }
 
-struct WindowSearch {
-    DWORD pid;
-    const char *class_name;
-    int with_control;
-    HWND after;
-    bool passed_after;
-    HWND found;
-};
-
-BOOL CALLBACK match_window(HWND window, LPARAM data) {
-    auto *search = reinterpret_cast<WindowSearch *>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window))
-        return TRUE;
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != search->class_name)
-        return TRUE;
-    if (search->with_control && !GetDlgItem(window, search->with_control))
-        return TRUE;
-    if (search->after && !search->passed_after) {
-        search->passed_after = window == search->after;
-        return TRUE;
-    }
-    search->found = window;
-    return FALSE;
-}
-
-HDC capture_dc(HWND window, POINT origin, int width, int height, HBITMAP *bitmap, void **bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC window_dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(window_dc);
-    *bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    SelectObject(memory, *bitmap);
-    BitBlt(memory, 0, 0, width, height, window_dc, origin.x, origin.y, SRCCOPY);
-    ReleaseDC(window, window_dc);
-    return memory;
+Picture picture_from(const DibSurface &surface) {
+    Picture picture;
+    picture.width = surface.width;
+    picture.height = surface.height;
+    GdiFlush();
+    picture.pixels.assign(surface.bits,
+                          surface.bits + static_cast<size_t>(surface.width) * surface.height);
+    for (auto &pixel : picture.pixels)
+        pixel &= 0x00FFFFFF;
+    return picture;
 }
 
 Picture picture_of(HWND window, int width, int height, POINT origin = {0, 0}) {
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    if (width <= 0 || height <= 0)
-        return picture;
-    HBITMAP bitmap = nullptr;
-    void *bits = nullptr;
-    HDC memory = capture_dc(window, origin, width, height, &bitmap, &bits);
-    GdiFlush();
-    auto *pixels = static_cast<const uint32_t *>(bits);
-    picture.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
-    for (auto &pixel : picture.pixels)
-        pixel &= 0x00FFFFFF;
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    return picture;
+    if (width <= 0 || height <= 0) {
+        Picture empty;
+        empty.width = width;
+        empty.height = height;
+        return empty;
+    }
+    DibSurface surface(width, height);
+    HDC window_dc = GetDC(window);
+    BitBlt(surface.dc, 0, 0, width, height, window_dc, origin.x, origin.y, SRCCOPY);
+    ReleaseDC(window, window_dc);
+    return picture_from(surface);
 }
 
 // The icon drawn on a message box's background, as the box would draw it.
 Picture icon_picture(LPCSTR icon_name, int width, int height, COLORREF background) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all{0, 0, width, height};
-    FillRect(memory, &all, brush);
-    DeleteObject(brush);
-    DrawIcon(memory, 0, 0, LoadIconA(nullptr, icon_name));
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.pixels.push_back(colour_of(GetPixel(memory, x, y)));
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return picture;
+    DibSurface surface(width, height);
+    surface.fill(0, 0, width, height, background);
+    DrawIcon(surface.dc, 0, 0, LoadIconA(nullptr, icon_name));
+    return picture_from(surface);
 }
 
 size_t differing_pixels(const Picture &a, const Picture &b) {
@@ -208,14 +157,7 @@ bool viewer_start(ViewerRun &run, const TempDir &folder, const std::string &argu
     run.folder = folder.path.string();
     if (run.sync_plugin.empty())
         run.sync_plugin = "rec_all";
-    std::string exe = folder_exe(folder);
-    std::string command = "\"" + exe + "\"";
-    if (!arguments.empty())
-        command += " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          run.folder.c_str(), &startup, &run.process) != 0;
+    return launch_program(&run.process, folder_exe(folder), arguments, run.folder.c_str());
 }
 
 bool viewer_running(const ViewerRun &run) {
@@ -235,11 +177,15 @@ bool viewer_wait_window(ViewerRun &run, DWORD timeout_ms) {
     return false;
 }
 
+void viewer_place(const ViewerRun &run) {
+    SetWindowPos(run.window, nullptr, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool viewer_open(ViewerRun &run, const TempDir &folder, const std::string &arguments) {
     if (!viewer_start(run, folder, arguments) || !viewer_wait_window(run))
         return false;
-    SetWindowPos(run.window, nullptr, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    viewer_place(run);
     return viewer_sync(run);
 }
 
@@ -372,18 +318,22 @@ void mouse_drag(HWND window, POINT from_client, POINT to_client) {
 // ---- Top-level windows of the viewer's process ----
 
 HWND find_process_window(DWORD pid, const char *class_name, HWND after) {
-    WindowSearch search{pid, class_name, 0, after, false, nullptr};
-    EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> windows = process_windows(pid, class_name);
+    auto next = windows.begin();
+    if (after) {
+        next = std::find(windows.begin(), windows.end(), after);
+        if (next != windows.end())
+            ++next;
+    }
+    return next == windows.end() ? nullptr : *next;
 }
 
 HWND wait_dialog(DWORD pid, int with_control, DWORD timeout_ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeout_ms) {
-        WindowSearch search{pid, "#32770", with_control, nullptr, false, nullptr};
-        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        std::vector<HWND> dialogs = process_windows(pid, "#32770", with_control);
+        if (!dialogs.empty())
+            return dialogs.front();
         Sleep(POLL_MS);
     }
     return nullptr;
@@ -443,12 +393,18 @@ std::vector<std::string> plugin_calls(const ViewerRun &run, const char *plugin) 
     return lines;
 }
 
+std::vector<std::string> plugin_calls_of(const ViewerRun &run, const std::string &export_name) {
+    std::vector<std::string> found;
+    for (const auto &call : plugin_calls(run))
+        if (call.rfind(export_name + " ", 0) == 0)
+            found.push_back(call);
+    return found;
+}
+
 std::vector<std::string> log_messages(const std::string &folder) {
     std::vector<std::string> messages;
     for (const auto &line : text_lines(read_file(folder + "\\debug.log"))) {
-        // "<date> <time> <pid>: <message>"; the date and time hold no ": ".
-        size_t colon = line.find(": ");
-        messages.push_back(colon == std::string::npos ? line : line.substr(colon + 2));
+        messages.push_back(log_record_message(line).value_or(line));
     }
     return messages;
 }

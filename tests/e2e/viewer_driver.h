@@ -5,6 +5,7 @@
 #pragma once
 
 #include "fonts/font_format.h"
+#include "res/resource.h"
 #include "support/temp_dir.h"
 
 #include <windows.h>
@@ -41,6 +42,8 @@ struct ViewerRun {
 bool viewer_start(ViewerRun &run, const TempDir &folder, const std::string &arguments);
 // Waits for the main window; sets run.window. False on timeout or exit.
 bool viewer_wait_window(ViewerRun &run, DWORD timeout_ms = 15000);
+// Puts the window at the known place and size that every test reads.
+void viewer_place(const ViewerRun &run);
 // Starts, waits for the window and puts it at a known place and size.
 bool viewer_open(ViewerRun &run, const TempDir &folder, const std::string &arguments);
 // Waits for the process to end; its exit code, or -1 on timeout.
@@ -97,6 +100,8 @@ std::string window_text(HWND window);
 
 // The lines that a recording plug-in wrote, the marker's KeyPress left out.
 std::vector<std::string> plugin_calls(const ViewerRun &run, const char *plugin = "rec_all");
+// rec_all's recorded calls of one export, e.g. "Load".
+std::vector<std::string> plugin_calls_of(const ViewerRun &run, const std::string &export_name);
 // debug.log's messages with the date, time and process-id prefix removed.
 std::vector<std::string> log_messages(const std::string &folder);
 int count_of(const std::vector<std::string> &lines, const std::string &line);

@@ -1,5 +1,6 @@
 #include "font_test_support.h"
 #include "fonts/fonts_testing.h"
+#include "support/programs_win.h"
 
 #include <gtest/gtest.h>
 
@@ -7,58 +8,6 @@
 #include <cstring>
 #include <ostream>
 #include <set>
-
-DibSurface::DibSurface(int width, int height) : width(width), height(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *memory = nullptr;
-    dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-    bits = static_cast<uint32_t *>(memory);
-    previous = SelectObject(dc, bitmap);
-    fill(0, 0, width, height, WHITE);
-}
-
-DibSurface::~DibSurface() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-}
-
-void DibSurface::fill(int left, int top, int right, int bottom, COLORREF color) {
-    RECT rect{left, top, right, bottom};
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
-    GdiFlush();
-}
-
-COLORREF DibSurface::pixel(int x, int y) const {
-    GdiFlush();
-    uint32_t value = bits[y * width + x]; // 0x00RRGGBB
-    return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
-}
-
-unsigned char DibSurface::ink_row(int x, int y) const {
-    unsigned char row = 0;
-    for (int c = 0; c < CHAR_WIDTH; ++c)
-        if (pixel(x + c, y) == RGB(0, 0, 0))
-            row |= static_cast<unsigned char>(0x80 >> c);
-    return row;
-}
-
-bool DibSurface::all(int left, int top, int right, int bottom, COLORREF color) const {
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            if (pixel(x, y) != color)
-                return false;
-    return true;
-}
 
 FontData marked_font(int n) {
     FontData data{};
@@ -164,25 +113,6 @@ CountingAllocator::~CountingAllocator() {
 
 namespace {
 
-struct FoundBox {
-    DWORD process;
-    HWND box;
-};
-
-BOOL CALLBACK find_box(HWND window, LPARAM parameter) {
-    auto *found = reinterpret_cast<FoundBox *>(parameter);
-    char class_name[16] = "";
-    GetClassNameA(window, class_name, sizeof class_name);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == found->process && std::string(class_name) == "#32770" &&
-        IsWindowVisible(window)) {
-        found->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 bool shows_hand_icon(HWND box) {
     HICON hand = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND));
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -200,29 +130,29 @@ bool shows_hand_icon(HWND box) {
 BoxWatcher::BoxWatcher(std::function<void(HWND)> on_box) : on_box(std::move(on_box)) {
     thread = std::thread([this] {
         while (!stopping) {
-            FoundBox found{GetCurrentProcessId(), nullptr};
-            EnumWindows(find_box, reinterpret_cast<LPARAM>(&found));
-            if (!found.box) {
+            std::vector<HWND> found = process_windows(GetCurrentProcessId(), "#32770");
+            if (found.empty()) {
                 Sleep(5);
                 continue;
             }
+            HWND box = found.front();
             FontBox seen{};
             char text[256] = "";
-            GetDlgItemTextA(found.box, 0xFFFF, text, sizeof text);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
             seen.text = text;
-            GetWindowTextA(found.box, text, sizeof text);
+            GetWindowTextA(box, text, sizeof text);
             seen.caption = text;
-            seen.hand_icon = shows_hand_icon(found.box);
-            seen.has_owner = GetWindow(found.box, GW_OWNER) != nullptr;
+            seen.hand_icon = shows_hand_icon(box);
+            seen.has_owner = GetWindow(box, GW_OWNER) != nullptr;
             seen.allocations_at_open = CountingAllocator::allocations;
             if (this->on_box)
-                this->on_box(found.box);
+                this->on_box(box);
             {
                 std::lock_guard lock(mutex);
                 boxes.push_back(seen);
             }
-            PostMessageA(found.box, WM_COMMAND, IDOK, 0);
-            for (int i = 0; i < 1000 && IsWindow(found.box); ++i)
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 1000 && IsWindow(box); ++i)
                 Sleep(2);
         }
     });

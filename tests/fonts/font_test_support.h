@@ -1,10 +1,10 @@
-// Helpers for the Windows font tests: a 32-bit DIB to draw into and read
-// back, glyph pictures that tell which font and code they came from, an
-// allocator that counts and catches double frees, and a watcher thread that
-// reads and closes the font error boxes.
+// Helpers for the Windows font tests: glyph pictures that tell which font
+// and code they came from, an allocator that counts and catches double
+// frees, and a watcher thread that reads and closes the font error boxes.
 #pragma once
 
 #include "fonts/fonts.h"
+#include "support/surface_win.h"
 
 #include <windows.h>
 
@@ -15,28 +15,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-constexpr COLORREF WHITE = RGB(255, 255, 255);
-
-// A top-down 32-bit DIB section selected into a memory DC, filled white.
-struct DibSurface {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    uint32_t *bits = nullptr;
-    int width, height;
-
-    DibSurface(int width, int height);
-    ~DibSurface();
-    DibSurface(const DibSurface &) = delete;
-    DibSurface &operator=(const DibSurface &) = delete;
-
-    void fill(int left, int top, int right, int bottom, COLORREF color);
-    COLORREF pixel(int x, int y) const; // as a COLORREF
-    // The 8 pixels at (x .. x+7, y) as a row byte: bit 7 = x, set = black.
-    unsigned char ink_row(int x, int y) const;
-    bool all(int left, int top, int right, int bottom, COLORREF color) const;
-};
 
 // Test fonts: glyph g of font n has row 0 = 0x81 (a marker), row 1 = g,
 // row 2 = n + 1, every other row blank.

@@ -33,21 +33,7 @@ DWORD run_child(const TempDir &dir, const std::string &name, std::string *output
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                              0, nullptr);
-    std::string command = "\"" + exe + "\" --gtest_filter=FromFiles." + name;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    DWORD code = 99;
-    if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       home.c_str(), &startup, &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    DWORD code = run_program(exe, "--gtest_filter=FromFiles." + name, nullptr, home.c_str(), out);
     CloseHandle(out);
     *output = read_file(log);
     return code;

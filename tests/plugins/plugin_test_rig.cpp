@@ -1,6 +1,6 @@
 #include "plugin_test_rig.h"
 
-#include "support/programs_win.h"
+#include "support/log_records.h"
 
 #include <gtest/gtest.h>
 
@@ -53,12 +53,12 @@ HostRun PluginHost::run(const std::string &arguments) const {
 
 std::vector<std::string> PluginHost::messages(const HostRun &run) const {
     std::vector<std::string> result;
-    std::string marker = " " + std::to_string(run.pid) + ": ";
     for (const std::string &line : split_lines(read_file(root + "\\debug.log"))) {
-        std::string::size_type at = line.find(marker);
-        EXPECT_NE(at, std::string::npos) << line;
-        if (at != std::string::npos)
-            result.push_back(line.substr(at + marker.size()));
+        unsigned long pid = 0;
+        std::optional<std::string> message = log_record_message(line, &pid);
+        EXPECT_TRUE(message && pid == run.pid) << line;
+        if (message)
+            result.push_back(*message);
     }
     return result;
 }

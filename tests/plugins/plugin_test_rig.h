@@ -3,6 +3,7 @@
 // debug.log, its driver.out and the plug-ins' .calls files.
 #pragma once
 
+#include "support/programs_win.h"
 #include "support/temp_dir.h"
 
 #include <windows.h>
@@ -35,6 +36,3 @@ struct PluginHost {
     std::vector<std::string> messages(const HostRun &run) const;
     std::vector<std::string> output() const;
 };
-
-// The directory of the running test executable.
-std::string test_bin_directory();

@@ -9,6 +9,9 @@
 // "<printer>" "-" keeps the dialog's choice. Prints "<kind> opened with
 // <printer>" for every printer list it sees and "<kind> done" when the
 // viewer has finished the command.
+#include "res/resource.h"
+#include "support/programs_win.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -18,8 +21,6 @@
 
 namespace {
 
-constexpr WPARAM IDM_PRINT = 258;
-constexpr WPARAM IDM_PAGESETUP = 259;
 // Control ids of the common dialogs' templates.
 constexpr int PRINT_PRINTER_COMBO = 0x473;  // cmb4, print dialog
 constexpr int SETUP_PRINTER_COMBO = 0x470;  // cmb1, print-setup dialog
@@ -111,30 +112,11 @@ BOOL CALLBACK list_window(HWND window, LPARAM) {
     ExitProcess(3);
 }
 
-struct WindowSearch {
-    const char *class_name;
-    HWND skip;
-    HWND found;
-};
-
-BOOL CALLBACK find_window(HWND window, LPARAM context) {
-    auto *search = reinterpret_cast<WindowSearch *>(context);
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (of_viewer(window) && window != search->skip && IsWindowVisible(window) &&
-        std::strcmp(name, search->class_name) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND wait_for_window(const char *class_name, HWND skip) {
     for (DWORD waited = 0; waited < WAIT_MS; waited += 50) {
-        WindowSearch search{class_name, skip, nullptr};
-        EnumWindows(find_window, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        for (HWND window : process_windows(viewer_pid, class_name))
+            if (window != skip)
+                return window;
         Sleep(50);
     }
     fail("timeout waiting for a window");
@@ -267,14 +249,9 @@ int main(int argc, char **argv) {
         }
     route_output(argv[3]);
 
-    std::string command = "\"" + std::string(argv[1]) + "\"";
-    if (std::strcmp(argv[2], "-") != 0)
-        command += " \"" + std::string(argv[2]) + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(argv[1], command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    std::string document = std::strcmp(argv[2], "-") != 0 ? "\"" + std::string(argv[2]) + "\"" : "";
+    PROCESS_INFORMATION process;
+    if (!launch_program(&process, argv[1], document)) {
         std::printf("cannot start %s: %lu\n", argv[1], GetLastError());
         return 2;
     }

@@ -1,9 +1,10 @@
 // A stand-in for the viewer in the printing tests: the main window class of
-// the viewer, whose File > Print (258) and File > Page setup (259) commands
-// run the printing module. Usage: print_host [document]
+// the viewer, whose File > Print and File > Page setup commands run the
+// printing module. Usage: print_host [document]
 #include "fonts/fonts.h"
 #include "main/app.h"
 #include "main/print.h"
+#include "res/resource.h"
 
 #include <windows.h>
 
@@ -14,9 +15,6 @@ LineList document;
 ViewState view_state;
 
 namespace {
-
-constexpr WPARAM IDM_PRINT = 258;
-constexpr WPARAM IDM_PAGESETUP = 259;
 
 LRESULT CALLBACK host_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {

@@ -10,13 +10,26 @@ std::string test_bin_directory() {
     return path;
 }
 
-HANDLE start_program(const std::string &exe, const std::string &arguments, DWORD *pid) {
-    std::string command = "\"" + exe + "\" " + arguments;
+bool launch_program(PROCESS_INFORMATION *process, const std::string &exe,
+                    const std::string &arguments, const char *directory, HANDLE output) {
+    std::string command = "\"" + exe + "\"";
+    if (!arguments.empty())
+        command += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
+    *process = {};
+    return CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, output != nullptr, 0,
+                          nullptr, directory, &startup, process) != 0;
+}
+
+HANDLE start_program(const std::string &exe, const std::string &arguments, DWORD *pid) {
+    PROCESS_INFORMATION process;
+    if (!launch_program(&process, exe, arguments))
         return nullptr;
     CloseHandle(process.hThread);
     if (pid)
@@ -24,13 +37,46 @@ HANDLE start_program(const std::string &exe, const std::string &arguments, DWORD
     return process.hProcess;
 }
 
-DWORD run_program(const std::string &exe, const std::string &arguments, DWORD *pid) {
-    HANDLE process = start_program(exe, arguments, pid);
-    if (!process)
+DWORD run_program(const std::string &exe, const std::string &arguments, DWORD *pid,
+                  const char *directory, HANDLE output) {
+    PROCESS_INFORMATION process;
+    if (!launch_program(&process, exe, arguments, directory, output))
         return 99;
-    WaitForSingleObject(process, INFINITE);
+    if (pid)
+        *pid = process.dwProcessId;
+    WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 99;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     return code;
+}
+
+namespace {
+
+struct WindowQuery {
+    DWORD pid;
+    const char *class_name;
+    int with_control;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_window(HWND window, LPARAM data) {
+    auto *query = reinterpret_cast<WindowQuery *>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (pid == query->pid && IsWindowVisible(window) && std::strcmp(name, query->class_name) == 0 &&
+        (!query->with_control || GetDlgItem(window, query->with_control)))
+        query->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> process_windows(DWORD pid, const char *class_name, int with_control) {
+    WindowQuery query{pid, class_name, with_control, {}};
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
