@@ -1,5 +1,7 @@
 #include "convert_fonts.h"
 
+#include "convert_system.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,15 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::string program_folder() {
-    std::vector<char> path(4096);
-    ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
-    if (length <= 0 || static_cast<size_t>(length) >= path.size())
-        return ".";
-    std::string program(path.data(), static_cast<size_t>(length));
-    return program.substr(0, program.find_last_of('/'));
-}
 
 bool read_font(const std::string &path, unsigned char *glyphs, std::string *reason) {
     std::FILE *file = std::fopen(path.c_str(), "rb");
@@ -43,16 +36,18 @@ bool convert_fonts_load(const std::string &folder, ConvertFontSet *fonts, std::s
     fonts->folder = folder;
     if (folder.empty()) {
         std::string beside = program_folder();
-        std::string candidates[] = {beside + "/fonts", beside + "/../lib/korvel/fonts"};
+        std::string candidates[] = {path_joined(beside, "fonts"),
+                                    path_joined(beside, "../lib/korvel/fonts")};
         fonts->folder = candidates[0];
         for (const std::string &candidate : candidates)
-            if (access((candidate + "/" + FONT_FILE_NAMES[0]).c_str(), F_OK) == 0) {
+            if (access(path_joined(candidate, FONT_FILE_NAMES[0]).c_str(), F_OK) == 0) {
                 fonts->folder = candidate;
                 break;
             }
     }
     for (int n = 0; n < FONT_COUNT; ++n)
-        if (!read_font(fonts->folder + "/" + FONT_FILE_NAMES[n], fonts->glyphs[n].data(), reason))
+        if (!read_font(path_joined(fonts->folder, FONT_FILE_NAMES[n]), fonts->glyphs[n].data(),
+                       reason))
             return false;
     return true;
 }

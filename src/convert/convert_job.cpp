@@ -1,5 +1,6 @@
 #include "convert_job.h"
 
+#include "convert_system.h"
 #include "html_export.h"
 #include "lines/lines.h"
 #include "output_file.h"
@@ -7,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <strings.h>
 #include <sys/stat.h>
@@ -27,17 +27,6 @@ struct LoadedDocument {
 
 std::string error_text(int error) {
     return error ? std::strerror(error) : "write error";
-}
-
-// Why lines_load could not open `path`, as the system sees it.
-std::string open_failure(const std::string &path) {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        return std::string("cannot open: ") + std::strerror(errno);
-    struct stat status {};
-    bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    close(descriptor);
-    return regular ? "cannot open" : "not a file on a disk";
 }
 
 bool copy_all(int from, int to, std::string *reason) {
@@ -92,7 +81,7 @@ bool load(const ConvertJob &job, LoadedDocument *document, std::string *reason) 
         document->modified = job.modified;
         result = lines_load(&document->lines, job.input.c_str());
         if (result == LINES_LOAD_FAILED)
-            *reason = open_failure(job.input);
+            *reason = file_open_failure(job.input);
     }
     if (result == LINES_LOAD_READ_ERROR)
         *reason = "could not be read completely: a read error";
@@ -212,8 +201,9 @@ bool convert_job_run(const ConvertSettings &settings, const ConvertJob &job,
     LoadedDocument document;
     if (!load(job, &document, reason))
         return false;
-    std::string title = job.input == "-" ? STDIN_NAME : job.input.substr(job.input.rfind('/') + 1);
-    const char *footer = job.input == "-" ? STDIN_NAME : job.input.c_str();
+    std::string footer_text = job.input == "-" ? STDIN_NAME : path_utf8(job.input);
+    std::string title = footer_text.substr(path_name_start(footer_text));
+    const char *footer = footer_text.c_str();
     if (png)
         return write_png_pages(settings, job, document.lines, footer, progress, reason);
     if (to_stdout) {

@@ -5,6 +5,7 @@
 #include "convert_options.h"
 #include "convert_plan.h"
 #include "convert_run.h"
+#include "convert_system.h"
 #include "output_file.h"
 
 #include <cstdio>
@@ -17,13 +18,14 @@ constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
 int usage_error(const std::string &message) {
-    std::fprintf(stderr, "korvel-convert: %s\nTry 'korvel-convert --help'.\n", message.c_str());
+    stderr_write("korvel-convert: " + message + "\nTry 'korvel-convert --help'.\n");
     return EXIT_USAGE;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+    convert_system_start();
     output_files_guard_signals(convert_run_interrupted);
     ConvertOptions options;
     std::string error;
@@ -53,6 +55,6 @@ int main(int argc, char **argv) {
     if (!convert_plan_make(options, &plan, &error))
         return usage_error(error);
     settings.plan = &plan;
-    int workers = options.jobs ? options.jobs : convert_processor_count();
+    int workers = options.jobs ? options.jobs : processor_count();
     return convert_run(settings, workers) ? EXIT_FAILED : 0;
 }

@@ -1,5 +1,6 @@
 #include "convert_options.h"
 
+#include "convert_system.h"
 #include "page_export.h"
 
 #include <cerrno>
@@ -153,9 +154,8 @@ bool take_flag(const std::string &name, ConvertOptions *options) {
 } // namespace
 
 ConvertFormat convert_format_of_path(const std::string &path) {
-    size_t slash = path.find_last_of('/');
     size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    if (dot == std::string::npos || dot < path_name_start(path))
         return ConvertFormat::none;
     return format_named(path.substr(dot + 1));
 }

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <dirent.h>
 #include <map>
 #include <strings.h>
-#include <sys/stat.h>
 
 namespace {
-
-using FileId = std::pair<dev_t, ino_t>;
 
 struct Planner {
     const ConvertOptions &options;
@@ -20,21 +16,15 @@ struct Planner {
 };
 
 std::string file_name_of(const std::string &path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return path.substr(path_name_start(path));
 }
 
 // "a/b.krv" -> "a/b.<extension>"; a name without an extension gets one.
 std::string with_extension(const std::string &path, const char *extension) {
-    size_t slash = path.find_last_of('/');
     size_t dot = path.find_last_of('.');
-    size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-    std::string stem = dot != std::string::npos && dot > name_start ? path.substr(0, dot) : path;
+    std::string stem =
+        dot != std::string::npos && dot > path_name_start(path) ? path.substr(0, dot) : path;
     return stem + "." + extension;
-}
-
-std::string joined(const std::string &folder, const std::string &name) {
-    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 bool is_document_name(const char *name) {
@@ -47,9 +37,9 @@ void fail(Planner &planner, const std::string &input, const std::string &reason)
     planner.plan->failures.push_back(input + ": " + reason);
 }
 
-void add_job(Planner &planner, const std::string &input, const struct stat &status,
+void add_job(Planner &planner, const std::string &input, const FileFacts &facts,
              const std::string &output) {
-    if (!planner.plan->input_ids.insert({status.st_dev, status.st_ino}).second)
+    if (!planner.plan->input_ids.insert(facts.id).second)
         return; // the same file named twice is converted once
     auto [owner, fresh] = planner.output_owner.emplace(output, input);
     if (!fresh && output != "-") {
@@ -57,45 +47,41 @@ void add_job(Planner &planner, const std::string &input, const struct stat &stat
              "not converted: its output " + output + " is also the output of " + owner->second);
         return;
     }
-    planner.plan->jobs.push_back(
-        {input, output, static_cast<unsigned long long>(status.st_size), status.st_mtime});
+    planner.plan->jobs.push_back({input, output, facts.size, facts.modified});
 }
 
 // Every document in the tree under `folder`, sorted by name at each level;
 // the outputs go to the same place under `output_folder`.
 void add_folder(Planner &planner, const std::string &folder, const std::string &output_folder) {
-    DIR *listing = opendir(folder.c_str());
-    if (!listing) {
-        fail(planner, folder, std::string("cannot read the folder: ") + std::strerror(errno));
+    std::vector<std::string> names;
+    std::string reason;
+    if (!folder_names(folder, &names, &reason)) {
+        fail(planner, folder, "cannot read the folder: " + reason);
         return;
     }
-    std::vector<std::string> names;
-    while (dirent *entry = readdir(listing))
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            names.emplace_back(entry->d_name);
-    closedir(listing);
     std::sort(names.begin(), names.end());
     const char *extension = convert_format_extension(planner.options.format);
     for (const std::string &name : names) {
-        std::string path = joined(folder, name);
-        struct stat link_status {};
-        struct stat status {};
-        if (lstat(path.c_str(), &link_status) != 0)
-            continue; // gone meanwhile
-        if (S_ISDIR(link_status.st_mode)) {
-            // Linked folders are not followed: they could lead round in a circle.
-            if (!(planner.have_output_folder &&
-                  FileId{link_status.st_dev, link_status.st_ino} == planner.output_folder))
-                add_folder(planner, path, joined(output_folder, name));
+        std::string path = path_joined(folder, name);
+        FileFacts facts{};
+        bool exists = file_facts(path, &facts, &reason);
+        // Linked folders are not followed: they could lead round in a circle.
+        if (exists && facts.kind == FileKind::folder) {
+            if (!(planner.have_output_folder && facts.id == planner.output_folder))
+                add_folder(planner, path, path_joined(output_folder, name));
             continue;
         }
         if (!is_document_name(name.c_str()))
             continue;
-        if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (!exists) {
+            fail(planner, path, "cannot open: " + reason);
+            continue;
+        }
+        if (facts.kind != FileKind::file) {
             fail(planner, path, "not a file on a disk");
             continue;
         }
-        add_job(planner, path, status, with_extension(joined(output_folder, name), extension));
+        add_job(planner, path, facts, with_extension(path_joined(output_folder, name), extension));
     }
 }
 
@@ -114,9 +100,10 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
     }
     bool any_folder = false;
     for (const std::string &input : inputs) {
-        struct stat status {};
-        any_folder = any_folder ||
-                     (input != "-" && stat(input.c_str(), &status) == 0 && S_ISDIR(status.st_mode));
+        FileFacts facts{};
+        std::string reason;
+        any_folder = any_folder || (input != "-" && file_facts(input, &facts, &reason) &&
+                                    facts.kind != FileKind::file && facts.kind != FileKind::other);
     }
     bool stdin_input = std::find(inputs.begin(), inputs.end(), "-") != inputs.end();
     bool several = inputs.size() > 1 || any_folder;
@@ -134,10 +121,12 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         return false;
     }
     Planner planner{options, plan, {}};
-    struct stat output_status {};
+    FileFacts output_facts{};
+    std::string output_reason;
     bool output_exists = !options.output.empty() && options.output != "-" &&
-                         stat(options.output.c_str(), &output_status) == 0;
-    bool output_is_folder = output_exists && S_ISDIR(output_status.st_mode);
+                         file_facts(options.output, &output_facts, &output_reason);
+    bool output_is_folder = output_exists && (output_facts.kind == FileKind::folder ||
+                                              output_facts.kind == FileKind::folder_link);
     if (several && !options.output.empty() && !output_is_folder &&
         (output_exists || convert_format_of_path(options.output) != ConvertFormat::none)) {
         *usage_error = "-o " + options.output + " is a file, but there are several inputs";
@@ -145,28 +134,31 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
     }
     if (output_is_folder) {
         planner.have_output_folder = true;
-        planner.output_folder = {output_status.st_dev, output_status.st_ino};
+        planner.output_folder = output_facts.id;
     }
-    bool output_into_folder = output_is_folder || several || options.output.ends_with('/');
+    bool output_into_folder =
+        output_is_folder || several ||
+        (!options.output.empty() && path_name_start(options.output) == options.output.size());
     const char *extension = convert_format_extension(options.format);
     for (const std::string &input : inputs) {
         if (input == "-") {
             std::string output = options.output.empty() ? "-" : options.output;
             if (output_into_folder)
-                output = with_extension(joined(output, "stdin"), extension);
+                output = with_extension(path_joined(output, "stdin"), extension);
             plan->jobs.push_back({"-", output, 0, 0});
             continue;
         }
-        struct stat status {};
-        if (stat(input.c_str(), &status) != 0) {
-            fail(planner, input, std::string("cannot open: ") + std::strerror(errno));
+        FileFacts facts{};
+        std::string reason;
+        if (!file_facts(input, &facts, &reason)) {
+            fail(planner, input, "cannot open: " + reason);
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
+        if (facts.kind == FileKind::folder || facts.kind == FileKind::folder_link) {
             add_folder(planner, input, options.output.empty() ? input : options.output);
             continue;
         }
-        if (!S_ISREG(status.st_mode)) {
+        if (facts.kind != FileKind::file) {
             fail(planner, input, "not a file on a disk");
             continue;
         }
@@ -174,13 +166,14 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         if (output.empty())
             output = with_extension(input, extension);
         else if (output_into_folder)
-            output = with_extension(joined(output, file_name_of(input)), extension);
-        add_job(planner, input, status, output);
+            output = with_extension(path_joined(output, file_name_of(input)), extension);
+        add_job(planner, input, facts, output);
     }
     return true;
 }
 
 bool convert_plan_is_input(const ConvertPlan &plan, const std::string &path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && plan.input_ids.count({status.st_dev, status.st_ino});
+    FileFacts facts{};
+    std::string reason;
+    return file_facts(path, &facts, &reason) && plan.input_ids.count(facts.id);
 }

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "convert_options.h"
+#include "convert_system.h"
 
 #include <ctime>
 #include <set>
 #include <string>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -21,7 +21,7 @@ struct ConvertJob {
 struct ConvertPlan {
     std::vector<ConvertJob> jobs;      // in a fixed order: inputs as given, folders sorted
     std::vector<std::string> failures; // inputs that cannot be converted, with the reason
-    std::set<std::pair<dev_t, ino_t>> input_ids; // every input file, whatever its name
+    std::set<FileId> input_ids;        // every input file, whatever its name
 };
 
 // Builds the plan; false with `usage_error` set when the command makes no sense.

@@ -1,14 +1,15 @@
 #include "convert_run.h"
 
+#include "convert_system.h"
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
-#include <sched.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,6 +27,7 @@ struct Reporter {
     std::condition_variable finished;
     bool done = false;
     bool line_shown = false; // a progress line is on the terminal
+    size_t line_width = 0;   // its length, which the next one covers with spaces
     size_t total_files = 0;
     unsigned long long total_bytes = 0;
     std::atomic<size_t> files_done{0};
@@ -35,9 +37,20 @@ struct Reporter {
 
 Reporter reporter;
 
+// Overwrites the progress line with `text` (plain characters: a Windows
+// console knows no terminal escapes), and spaces over the rest of the last one.
+void rewrite_line_locked(const std::string &text) {
+    size_t width = std::max(text.size(), reporter.line_width);
+    std::fputs(("\r" + text + std::string(width - text.size(), ' ')).c_str(), stderr);
+    std::fflush(stderr);
+    reporter.line_width = text.size();
+}
+
 void clear_line_locked() {
-    if (reporter.line_shown)
-        std::fputs("\r\033[K", stderr);
+    if (reporter.line_shown) {
+        rewrite_line_locked("");
+        std::fputs("\r", stderr);
+    }
     reporter.line_shown = false;
 }
 
@@ -45,7 +58,7 @@ void report_failure(const std::string &message) {
     std::string line = "korvel-convert: " + message + "\n";
     std::lock_guard hold(reporter.lock);
     clear_line_locked();
-    std::fputs(line.c_str(), stderr);
+    stderr_write(line);
 }
 
 std::string minutes_seconds(double seconds) {
@@ -62,10 +75,11 @@ void draw_progress_locked() {
     std::string left = done > 0 && total > done
                            ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
                            : "";
-    std::fprintf(stderr, "\r%zu of %zu files, %.1f of %.1f MB, %s elapsed%s\033[K",
-                 reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
-                 minutes_seconds(elapsed).c_str(), left.c_str());
-    std::fflush(stderr);
+    char text[160];
+    std::snprintf(text, sizeof text, "%zu of %zu files, %.1f of %.1f MB, %s elapsed%s",
+                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
+                  minutes_seconds(elapsed).c_str(), left.c_str());
+    rewrite_line_locked(text);
     reporter.line_shown = true;
 }
 
@@ -118,7 +132,7 @@ size_t convert_run(const ConvertSettings &settings, int workers) {
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
     std::thread progress;
-    if (!settings.options->quiet && isatty(STDERR_FILENO) &&
+    if (!settings.options->quiet && stderr_is_terminal() &&
         (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
         progress = std::thread(show_progress);
 
@@ -149,12 +163,4 @@ void convert_run_interrupted() {
     if (reporter.line_shown)
         std::fputs("\n", stderr);
     reporter.line_shown = false;
-}
-
-int convert_processor_count() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return CPU_COUNT(&set);
-    unsigned count = std::thread::hardware_concurrency();
-    return count ? static_cast<int>(count) : 1;
 }

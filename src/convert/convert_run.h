@@ -12,5 +12,3 @@ size_t convert_run(const ConvertSettings &settings, int workers);
 // Ends a progress line that is showing, so the shell's prompt starts on a
 // fresh line; for a run that is interrupted.
 void convert_run_interrupted();
-// The number of processors this process may run on.
-int convert_processor_count();

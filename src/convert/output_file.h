@@ -1,7 +1,9 @@
 // Output files that appear whole or not at all: each is written to a
 // temporary file beside its final name and renamed into place once complete.
 // Every temporary file is known to a registry, so an interrupted run
-// (SIGINT, SIGTERM, SIGHUP) removes them before it ends.
+// (SIGINT, SIGTERM, SIGHUP; Ctrl+C or a closed console window on Windows)
+// removes them before it ends. One implementation per system:
+// output_file_posix.cpp and output_file_win.cpp.
 #pragma once
 
 #include <cstdio>
@@ -14,9 +16,10 @@ struct OutputFile {
 };
 
 // Call first thing in main, before any other thread starts: blocks the
-// three signals in every thread and starts the thread that handles them:
-// it calls `on_signal` (say, to end a progress line), removes every
-// temporary file and ends the process as the signal would have.
+// three signals in every thread and starts the thread that handles them
+// (on Windows: installs a console control handler): it calls `on_signal`
+// (say, to end a progress line), removes every temporary file and ends the
+// process as the signal would have.
 void output_files_guard_signals(void (*on_signal)());
 
 // Creates the folders up to `path` and a temporary file beside it, open for
