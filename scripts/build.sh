@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds build/native (clang, sanitizers, fuzzers) and
-# build/win (MinGW-w64, the Windows program and its dist/ folder).
+# Configures and builds build/native (clang, sanitizers, fuzzers, and the
+# converter build/native/convert/korvel-convert with its fonts) and
+# build/win (MinGW-w64, the Windows programs and their dist/ folder, after
+# the static libraries of korvel-convert.exe in build/mingw-deps).
 #   build.sh [all|native|win]
 set -euo pipefail
 
@@ -15,7 +17,10 @@ if [ "$which" != win ]; then
 fi
 
 if [ "$which" != native ]; then
+    # The static cairo of korvel-convert.exe: built once, then found ready.
+    bash "$root/scripts/build-mingw-deps.sh" "$build/mingw-deps"
     cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
+        -DKORVEL_MINGW_DEPS="$build/mingw-deps/prefix" >/dev/null
     cmake --build "$build/win"
 fi

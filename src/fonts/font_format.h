@@ -20,6 +20,12 @@ constexpr int LINE_HEIGHT = 19; // rows per glyph, and bytes per glyph in the fi
 constexpr int FONT_DATA_SIZE = GLYPH_COUNT * LINE_HEIGHT; // 4,864 bytes and mask rows
 static_assert(FONT_DATA_SIZE == 4864);
 
+// The font files inside the fonts folder, by font number.
+constexpr const char *FONT_FILE_NAMES[FONT_COUNT] = {
+    "vga0.sfn", "vga1.sfn", "vga2.sfn", "vga3.sfn", "vga4.sfn",
+    "vga5.sfn", "vga6.sfn", "vga7.sfn", "vga8.sfn", "vga9.sfn",
+};
+
 // One mask row as the platform's monochrome bitmaps store it: a 16-bit word
 // per row of 8 pixels. The first byte is the complement of the font byte, so
 // ink is 0 and paper 1; the second byte lies beyond the 8 pixels.

@@ -1,10 +1,11 @@
 #include "fonts.h"
 
 ScreenFont screen_fonts[FONT_COUNT] = {
-    {"vga0.sfn", nullptr, false}, {"vga1.sfn", nullptr, false}, {"vga2.sfn", nullptr, false},
-    {"vga3.sfn", nullptr, false}, {"vga4.sfn", nullptr, false}, {"vga5.sfn", nullptr, false},
-    {"vga6.sfn", nullptr, false}, {"vga7.sfn", nullptr, false}, {"vga8.sfn", nullptr, false},
-    {"vga9.sfn", nullptr, false},
+    {FONT_FILE_NAMES[0], nullptr, false}, {FONT_FILE_NAMES[1], nullptr, false},
+    {FONT_FILE_NAMES[2], nullptr, false}, {FONT_FILE_NAMES[3], nullptr, false},
+    {FONT_FILE_NAMES[4], nullptr, false}, {FONT_FILE_NAMES[5], nullptr, false},
+    {FONT_FILE_NAMES[6], nullptr, false}, {FONT_FILE_NAMES[7], nullptr, false},
+    {FONT_FILE_NAMES[8], nullptr, false}, {FONT_FILE_NAMES[9], nullptr, false},
 };
 
 GlyphMaskSet glyph_masks{};

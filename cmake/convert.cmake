@@ -1,0 +1,41 @@
+# korvel-convert, the converter. Natively it lands in <build>/convert/ with the
+# shipped fonts in <build>/convert/fonts/, where it looks for them first, so
+# the built program runs from the build tree as it does when installed; the
+# Windows one goes into dist/ beside korvel.exe and uses its fonts\.
+if(WIN32)
+    set(KORVEL_CONVERT_DIR ${KORVEL_DIST_DIR})
+    set(KORVEL_CONVERT_SYSTEM src/convert/convert_system_win.cpp src/convert/output_file_win.cpp)
+else()
+    set(KORVEL_CONVERT_DIR ${CMAKE_BINARY_DIR}/convert)
+    set(KORVEL_CONVERT_SYSTEM src/convert/convert_system_posix.cpp
+        src/convert/output_file_posix.cpp)
+endif()
+
+add_executable(korvel-convert
+    src/convert/convert_main.cpp
+    src/convert/convert_options.cpp
+    src/convert/convert_plan.cpp
+    src/convert/convert_fonts.cpp
+    src/convert/convert_job.cpp
+    src/convert/convert_run.cpp
+    src/convert/output_file.cpp
+    ${KORVEL_CONVERT_SYSTEM}
+)
+target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages)
+target_compile_definitions(korvel-convert PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
+set_target_properties(korvel-convert PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_CONVERT_DIR})
+
+if(WIN32)
+    add_dependencies(korvel-convert korvel_dist_fonts)
+    return()
+endif()
+set(KORVEL_CONVERT_FONTS)
+foreach(n RANGE 9)
+    set(font_file ${KORVEL_CONVERT_DIR}/fonts/vga${n}.sfn)
+    add_custom_command(OUTPUT ${font_file}
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn ${font_file}
+        DEPENDS ${PROJECT_SOURCE_DIR}/fonts/vga${n}.sfn)
+    list(APPEND KORVEL_CONVERT_FONTS ${font_file})
+endforeach()
+add_custom_target(korvel_convert_fonts ALL DEPENDS ${KORVEL_CONVERT_FONTS})
+add_dependencies(korvel-convert korvel_convert_fonts)

@@ -1,0 +1,57 @@
+// What the converter needs from the operating system beyond standard C++:
+// path names, facts about files and folders, the program's folder, the
+// number of processors and the console. One implementation per system:
+// convert_system_posix.cpp and convert_system_win.cpp (paths there are in
+// the ANSI code page, as the command line gives them).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The separator this system writes between folder names.
+extern const char PATH_SEPARATOR;
+// Where the file name starts in `path`: after the last separator ('/', and
+// on Windows also '\' or a drive's "C:"); 0 when there is none.
+size_t path_name_start(const std::string &path);
+// `folder` and `name` with a separator between them where one is needed.
+std::string path_joined(const std::string &folder, const std::string &name);
+// The path as UTF-8, for a document's title and footer.
+std::string path_utf8(const std::string &path);
+
+// One file whatever name it is reached by (device or volume, and file number).
+using FileId = std::pair<uint64_t, uint64_t>;
+enum class FileKind { folder, folder_link, file, other };
+struct FileFacts {
+    FileKind kind;
+    unsigned long long size;
+    time_t modified;
+    FileId id;
+};
+// Facts about `path`, following a link to a file; a folder reached through
+// a link is `folder_link`. False with `reason` when there is no such file.
+bool file_facts(const std::string &path, FileFacts *facts, std::string *reason);
+// The names in `folder` but "." and ".."; false with `reason` when it cannot be read.
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason);
+// Why a file the loader could not open cannot be opened.
+std::string file_open_failure(const std::string &path);
+
+// The folder the running program is in.
+std::string program_folder();
+// The number of processors this process may run on.
+int processor_count();
+
+// Call first in main: standard input and output carry bytes unchanged, and
+// what the libraries must set up before threads use them is set up.
+void convert_system_start();
+// True when standard error is a terminal (a console window), not a file or pipe.
+bool stderr_is_terminal();
+// Writes `text` to standard error; on a console in its own characters.
+void stderr_write(const std::string &text);
+
+#ifdef _WIN32
+// The system's message for a Windows error code, without the final period.
+std::string windows_error_text(unsigned long error);
+#endif

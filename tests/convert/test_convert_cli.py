@@ -1,0 +1,291 @@
+#!/usr/bin/env python3
+"""korvel-convert as a user runs it: exit statuses, outputs that never replace
+an input or an existing file, no partial file after a failure, mirrored folder
+trees, parallel jobs, standard input and output.
+
+    test_convert_cli.py <korvel-convert> [unittest arguments]
+"""
+import os
+import resource
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PROGRAM = None
+
+
+def limit_file_size(size):
+    """A child whose writes stop at `size` bytes, as on a full disk."""
+    def apply():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+    return apply
+
+
+class ConvertTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="convert-test-")
+        self.addCleanup(shutil.rmtree, self.dir)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write(self, name, data):
+        path = self.path(name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def run_convert(self, *args, stdin=b"", stdout=subprocess.PIPE, **options):
+        done = subprocess.run([PROGRAM, *args], cwd=self.dir, input=stdin, stdout=stdout,
+                              stderr=subprocess.PIPE, timeout=120, **options)
+        return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
+
+    def files(self, folder="."):
+        found = []
+        for root, _, names in os.walk(self.path(folder)):
+            found += [os.path.relpath(os.path.join(root, n), self.path(folder)) for n in names]
+        return sorted(found)
+
+    def make_tree(self):
+        self.write("in/one.krv", b"first\r\nline \xff1bold\xff0\r\n")
+        self.write("in/a/Two.TXT", b"\x80\xa0\xe0\r\n")
+        self.write("in/a/b/three.Krv", b"deep\r\n" * 50)
+        self.write("in/a/notes.md", b"not a document")
+        self.write("in/a/b/empty.txt", b"")
+
+
+class CommandTest(ConvertTest):
+    def test_exit_statuses_and_messages(self):
+        self.write("doc.krv", b"text\r\n")
+        os.mkfifo(self.path("pipe.krv"))
+        os.mkdir(self.path("nofonts"))
+        usage_errors = [
+            ["--bogus", "doc.krv"],
+            ["doc.krv"],  # no format
+            ["--to", "rtf", "doc.krv"],
+            ["--jobs", "0", "--to", "txt", "doc.krv"],
+            ["--margin", "nan", "--to", "pdf", "doc.krv"],
+            ["--to", "txt", "doc.krv", "doc.krv", "-o", "all.txt"],
+            ["--to", "png", "doc.krv", "-o", "-"],
+            ["--to", "png", "-"],
+            ["--to", "pdf", "--fonts", "nofonts", "doc.krv"],
+        ]
+        for args in usage_errors:
+            status, _, err = self.run_convert(*args)
+            self.assertEqual((status, err.count("\n") >= 1), (2, True), args)
+        self.assertEqual(self.files(), ["doc.krv", "pipe.krv"])
+
+        status, out, _ = self.run_convert("--version")
+        self.assertEqual((status, out), (0, b"korvel-convert 0.5.5\n"))
+
+        # The inputs that fail are named with their reason; the others are converted.
+        status, _, err = self.run_convert("--to", "txt", "-o", "out", "missing.krv", "pipe.krv",
+                                          "doc.krv", "/dev/null")
+        self.assertEqual(status, 1)
+        self.assertIn("missing.krv: cannot open: No such file or directory", err)
+        self.assertIn("pipe.krv: not a file on a disk", err)
+        self.assertIn("/dev/null: not a file on a disk", err)
+        self.assertEqual(self.files("out"), ["doc.txt"])
+
+    def test_outputs_never_replace_inputs_or_existing_files(self):
+        self.write("doc.krv", b"new\r\n")
+        self.write("doc.txt", b"old\r\n")
+        status, _, err = self.run_convert("--to", "txt", "doc.krv")
+        self.assertEqual(status, 1)
+        self.assertIn("doc.txt exists (--force replaces it)", err)
+        self.assertEqual(self.read("doc.txt"), b"old\r\n")
+        self.assertEqual(self.run_convert("--to", "txt", "--force", "doc.krv")[0], 0)
+        self.assertEqual(self.read("doc.txt"), b"new\n")
+
+        # An input is never an output, not even by another name or with --force.
+        os.link(self.path("doc.krv"), self.path("linked.krv"))
+        for args in (["doc.txt"], ["-o", "linked.krv", "doc.krv"]):
+            status, _, err = self.run_convert("--to", "txt", "--force", *args)
+            self.assertEqual(status, 1, args)
+            self.assertIn("would replace an input", err)
+        self.assertEqual(self.read("doc.txt"), b"new\n")
+        self.assertEqual(self.read("linked.krv"), b"new\r\n")
+
+    def test_failed_output_leaves_no_file(self):
+        self.write("in/big.krv", b"x" * 100000 + b"\r\n")
+        self.write("in/small.krv", b"y\r\n")
+        # A full disk: writes stop at 64 KB, so the big output cannot be written.
+        status, _, err = self.run_convert("--to", "txt", "in", "-o", "out",
+                                          preexec_fn=limit_file_size(65536))
+        self.assertEqual(status, 1)
+        self.assertIn("in/big.krv: cannot write out/big.txt", err)
+        self.assertEqual(self.files("out"), ["small.txt"])
+        # An input with a read error (the program's own memory from address 0).
+        status, _, err = self.run_convert("--to", "txt", "/proc/self/mem", "-o", "mem.txt")
+        self.assertEqual(status, 1)
+        self.assertIn("/proc/self/mem: could not be read completely", err)
+        # A folder that cannot be made, and standard output that cannot take the text.
+        self.write("blocker", b"")
+        status, _, err = self.run_convert("--to", "txt", "in/small.krv", "-o", "blocker/x.txt")
+        self.assertEqual(status, 1)
+        self.assertIn("in/small.krv: cannot create folder blocker", err)
+        with open("/dev/full", "wb") as full:
+            status, _, err = self.run_convert("--to", "txt", "in/small.krv", "-o", "-",
+                                              stdout=full)
+        self.assertEqual(status, 1)
+        self.assertIn("in/small.krv: cannot write to standard output: No space left on device",
+                      err)
+        self.assertEqual(self.files(), ["blocker", "in/big.krv", "in/small.krv", "out/small.txt"])
+
+    def test_interrupted_run_removes_its_temporary_files(self):
+        tmp = self.path("tmp")
+        os.mkdir(tmp)
+        # Standard input is held in a temporary file while it is read.
+        child = subprocess.Popen([PROGRAM, "-q", "--to", "txt", "-"], stdin=subprocess.PIPE,
+                                 stdout=subprocess.DEVNULL, env=dict(os.environ, TMPDIR=tmp))
+        child.stdin.write(b"partial line\r\n")
+        child.stdin.flush()
+        deadline = time.monotonic() + 60
+        while not os.listdir(tmp) and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.assertTrue(os.listdir(tmp))
+        child.send_signal(signal.SIGINT)
+        self.assertEqual(child.wait(timeout=60), -signal.SIGINT)
+        child.stdin.close()
+        self.assertEqual(os.listdir(tmp), [])
+
+
+class TreeTest(ConvertTest):
+    def test_folder_tree_is_mirrored(self):
+        self.make_tree()
+        status, _, err = self.run_convert("--to", "txt", "in", "-o", "out")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(self.files("out"),
+                         ["a/Two.txt", "a/b/empty.txt", "a/b/three.txt", "one.txt"])
+        self.assertEqual(self.read("out/a/Two.txt"), "Аар\n".encode())
+        # Without -o each output goes beside its input; an output folder inside
+        # the tree is not taken as input.
+        status, _, err = self.run_convert("--to", "html", "in")
+        self.assertEqual((status, err), (0, ""))
+        self.assertIn("in/a/b/three.html", [os.path.join("in", f) for f in self.files("in")])
+        status, _, err = self.run_convert("--to", "txt", "in", "-o", "in/out")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(self.run_convert("--to", "txt", "in", "-o", "in/out", "--force")[0], 0)
+        self.assertNotIn("out/out", " ".join(self.files("in")))
+
+    def test_outputs_of_two_inputs_colliding(self):
+        self.write("in/same.krv", b"krv\r\n")
+        self.write("in/same.txt", b"txt\r\n")
+        status, _, err = self.run_convert("--to", "pdf", "in", "-o", "out")
+        self.assertEqual(status, 1)
+        self.assertIn("in/same.txt: not converted: its output out/same.pdf is also the output "
+                      "of in/same.krv", err)
+        self.assertEqual(self.files("out"), ["same.pdf"])
+
+    def test_parallel_jobs_give_the_same_bytes(self):
+        for n in range(40):
+            self.write(f"in/{n % 4}/doc{n}.krv",
+                       b"".join(bytes([32 + (n * k) % 224]) * (k % 70) + b"\r\n"
+                                for k in range(n * 3)))
+        for fmt in ("txt", "html", "pdf", "png"):
+            outputs = {}
+            for jobs in ("1", "2"):
+                out = f"out{fmt}{jobs}"
+                status, _, err = self.run_convert("--to", fmt, "--jobs", jobs, "in", "-o", out)
+                self.assertEqual((status, err), (0, ""), fmt)
+                outputs[jobs] = {f: self.read(os.path.join(out, f)) for f in self.files(out)}
+            self.assertGreaterEqual(len(outputs["1"]), 40, fmt)
+            self.assertEqual(outputs["1"], outputs["2"], fmt)
+
+    def test_png_pages_whole_or_none(self):
+        self.write("doc.krv", b"line\r\n" * 200)
+        self.assertEqual(self.run_convert("--to", "png", "doc.krv", "-o", "p/doc.png")[0], 0)
+        pages = self.files("p")
+        self.assertGreater(len(pages), 1)
+        self.assertEqual(pages, [f"doc-{n:03}.png" for n in range(1, len(pages) + 1)])
+        # A page that exists stops the conversion and no page of it is left.
+        self.write("q/doc-002.png", b"kept")
+        status, _, err = self.run_convert("--to", "png", "doc.krv", "-o", "q/")
+        self.assertEqual(status, 1)
+        self.assertIn("q/doc-002.png exists", err)
+        self.assertEqual(self.files("q"), ["doc-002.png"])
+
+
+class StandardStreamsTest(ConvertTest):
+    def test_standard_input_and_output(self):
+        self.write("doc.krv", b"\xff1b\xff0\xff\xff\r\n")
+        status, out, err = self.run_convert("--to", "txt", "-", stdin=self.read("doc.krv"))
+        self.assertEqual((status, err), (0, ""))
+        status, direct, _ = self.run_convert("--to", "txt", "doc.krv", "-o", "-")
+        self.assertEqual((status, direct), (0, out))
+        self.assertEqual(out, "b\u00a0\n".encode())
+        self.assertEqual(self.run_convert("-", "-o", "x.html", stdin=b"a\r\n")[0], 0)
+        self.assertIn(b"stdin", self.read("x.html"))
+        status, _, err = self.run_convert("--to", "txt", "-", "doc.krv")
+        self.assertEqual(status, 2)
+        with open("/dev/full", "wb") as full:
+            status, _, err = self.run_convert("--to", "txt", "-", stdin=b"a\r\n", stdout=full)
+        self.assertEqual(status, 1)
+        self.assertIn("standard input: cannot write to standard output", err)
+
+
+class OptionsTest(ConvertTest):
+    def png_header(self, name):
+        """Width, height, bit depth and colour type from a PNG's IHDR chunk."""
+        data = self.read(name)
+        return (int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big"),
+                data[24], data[25])
+
+    def test_option_forms_and_page_settings_reach_the_output(self):
+        self.write("-doc.krv", b"a\tb\r\n")
+        # --name=value, -oPATH, -jN, and -- before an input that looks like an option.
+        status, _, err = self.run_convert("--to=txt", "--crlf", "--expand-tabs", "-j2",
+                                          "-oout.txt", "--", "-doc.krv")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(self.read("out.txt"), b"a       b\r\n")
+
+        self.assertEqual(self.run_convert("-doc.krv", "-o", "a4.pdf")[0], 2)
+        self.assertEqual(self.run_convert("-o", "a4.pdf", "--", "-doc.krv")[0], 0)
+        self.assertEqual(self.run_convert("--paper", "letter", "--margin", "0", "-o", "letter.pdf",
+                                          "--", "-doc.krv")[0], 0)
+        sizes = [subprocess.run(["pdfinfo", self.path(name)], capture_output=True,
+                                text=True).stdout for name in ("a4.pdf", "letter.pdf")]
+        self.assertIn("595.276 x 841.89 pts (A4)", sizes[0])
+        self.assertIn("612 x 792 pts (letter)", sizes[1])
+
+        # PNG pages: the whole paper at 96 dpi, 1-bit; --scale and --grey.
+        self.assertEqual(self.run_convert("-o", "one.png", "--", "-doc.krv")[0], 0)
+        self.assertEqual(self.run_convert("--scale", "2", "--grey", "-o", "two.png", "--",
+                                          "-doc.krv")[0], 0)
+        self.assertEqual(self.png_header("one-001.png"), (794, 1123, 1, 0))
+        self.assertEqual(self.png_header("two-001.png"), (1588, 2246, 8, 0))
+
+
+class FontsTest(ConvertTest):
+    def test_fonts_found_where_the_package_installs_them(self):
+        fonts = os.path.join(os.path.dirname(PROGRAM), "fonts")
+        shutil.copytree(fonts, self.path("usr/lib/korvel/fonts"))
+        os.makedirs(self.path("usr/bin"))
+        shutil.copy(PROGRAM, self.path("usr/bin"))
+        self.write("doc.krv", b"text\r\n")
+        done = subprocess.run([self.path("usr/bin/korvel-convert"), "--to", "pdf", "doc.krv"],
+                              cwd=self.dir, capture_output=True, timeout=120)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertTrue(self.read("doc.pdf").startswith(b"%PDF"))
+        # A font file of the wrong size is refused before anything is written.
+        shutil.copytree(fonts, self.path("short"))
+        with open(self.path("short/vga3.sfn"), "ab") as f:
+            f.write(b"\0")
+        status, _, err = self.run_convert("--to", "pdf", "--fonts", "short", "--force", "doc.krv")
+        self.assertEqual(status, 2)
+        self.assertIn("vga3.sfn is not a screen font", err)
+
+
+if __name__ == "__main__":
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
