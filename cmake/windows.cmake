@@ -79,7 +79,7 @@ file(GLOB KORVEL_ZIP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fonts/LICEN
 add_custom_command(OUTPUT ${KORVEL_ZIP}
     COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh ${PROJECT_SOURCE_DIR} ${KORVEL_DIST_DIR}
             ${PROJECT_VERSION} ${KORVEL_ZIP} ${CMAKE_STRIP}
-    DEPENDS korvel ${KORVEL_DIST_FONTS} ${KORVEL_ZIP_SOURCES} ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh
+    DEPENDS korvel korvel-convert ${KORVEL_DIST_FONTS} ${KORVEL_ZIP_SOURCES} ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh
             ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${PROJECT_SOURCE_DIR}/LICENSE
     VERBATIM)
 add_custom_target(korvel_zip ALL DEPENDS ${KORVEL_ZIP})

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Windows zip from a built dist/ folder:
 #   make-zip.sh SOURCE_DIR DIST_DIR VERSION OUT.zip [STRIP]
-# The zip holds one folder, korvel-viewer-VERSION, with the program, its fonts
+# The zip holds one folder, korvel-viewer-VERSION, with the program (and the
+# converter korvel-convert.exe when the build made it), its fonts
 # and their licences, an empty Plugins folder, README.txt for users, LICENSE
 # and the plug-in kit (sdk). Text for users gets CR LF line ends.
 set -euo pipefail
@@ -13,9 +14,12 @@ rm -rf "$stage" "$out"
 top="$stage/$name"
 mkdir -p "$top/fonts/LICENSES" "$top/Plugins" "$top/sdk/sample"
 
-cp "$dist/korvel.exe" "$top/"
-# Without the debugging information the build keeps for the tests.
-[ -z "$strip" ] || "$strip" --strip-debug "$top/korvel.exe"
+for program in korvel.exe korvel-convert.exe; do
+    [ -f "$dist/$program" ] || continue
+    cp "$dist/$program" "$top/"
+    # Without the debugging information the build keeps for the tests.
+    [ -z "$strip" ] || "$strip" --strip-debug "$top/$program"
+done
 cp "$dist"/fonts/vga?.sfn "$top/fonts/"
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
 # README.txt: UTF-8 with a byte-order mark, which Notepad takes as UTF-8.

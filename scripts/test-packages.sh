@@ -26,11 +26,7 @@ chroot_dir="$work/root"
 [ "$(id -u)" -eq 0 ] || { echo "test-packages.sh: run as root" >&2; exit 1; }
 [ -f "$deb" ] || { echo "test-packages.sh: no $deb (run scripts/package.sh)" >&2; exit 1; }
 bash "$root_dir/scripts/setup.sh" package-test >/dev/null
-if [ ! -f "$checker" ]; then
-    cmake -S "$root_dir" -B "$root_dir/build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root_dir/cmake/toolchain-mingw-i686.cmake" >/dev/null
-    cmake --build "$root_dir/build/win" --target window_check >/dev/null
-fi
+[ -f "$checker" ] || bash "$root_dir/scripts/build.sh" win
 
 mkdir -p "$work/archives/partial"
 tarball="$work/bookworm-minbase.tgz"

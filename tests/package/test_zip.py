@@ -35,7 +35,7 @@ def main():
         with zipfile.ZipFile(zip_path) as archive:
             archive.extractall(place)
         folder = os.path.join(place, top)
-        wanted = (["korvel.exe", "README.txt", "LICENSE.txt", "sdk/korvel_plugin.h",
+        wanted = (["korvel.exe", "korvel-convert.exe", "README.txt", "LICENSE.txt", "sdk/korvel_plugin.h",
                    "sdk/README.md", "sdk/sample/keep_open.c"] +
                   ["fonts/vga%d.sfn" % n for n in range(10)] +
                   ["fonts/LICENSES/" + name
