@@ -42,6 +42,17 @@ void output_file_discard(OutputFile *file) {
     file->temp_path.clear();
 }
 
+bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
+    if ((file->stream && !output_file_close(file, reason)) ||
+        !output_file_rename(*file, replace, reason)) {
+        output_file_discard(file);
+        return false;
+    }
+    temp_registry_forget(file->temp_path);
+    file->temp_path.clear();
+    return true;
+}
+
 void temp_file_remove(const std::string &path) {
     std::remove(path.c_str());
     temp_registry_forget(path);

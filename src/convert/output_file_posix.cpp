@@ -127,23 +127,14 @@ bool output_file_open(OutputFile *file, const std::string &path, std::string *re
     return true;
 }
 
-bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
-    if (file->stream && !output_file_close(file, reason)) {
-        output_file_discard(file);
-        return false;
-    }
-    const char *temp = file->temp_path.c_str();
-    int renamed = replace ? std::rename(temp, file->path.c_str())
-                          : rename_no_replace(temp, file->path.c_str());
-    if (renamed != 0) {
-        *reason = errno == EEXIST ? file->path + " exists (--force replaces it)"
-                                  : "cannot write " + file->path + ": " + error_text(errno);
-        output_file_discard(file);
-        return false;
-    }
-    temp_registry_forget(file->temp_path);
-    file->temp_path.clear();
-    return true;
+bool output_file_rename(const OutputFile &file, bool replace, std::string *reason) {
+    const char *temp = file.temp_path.c_str();
+    if ((replace ? std::rename(temp, file.path.c_str())
+                 : rename_no_replace(temp, file.path.c_str())) == 0)
+        return true;
+    *reason = errno == EEXIST ? file.path + " exists (--force replaces it)"
+                              : "cannot write " + file.path + ": " + error_text(errno);
+    return false;
 }
 
 bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {

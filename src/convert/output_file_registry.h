@@ -4,6 +4,8 @@
 // removed, and an interrupted run removes every file on it.
 #pragma once
 
+#include "output_file.h"
+
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,3 +15,6 @@ extern std::mutex temp_registry_lock;
 // still use it while the process exits.
 extern std::vector<std::string> &temp_registry;
 void temp_registry_forget(const std::string &path);
+// Each system's rename of the temporary file onto its path, replacing an
+// existing file only when `replace` is set. On failure, `reason` says why.
+bool output_file_rename(const OutputFile &file, bool replace, std::string *reason);

@@ -120,23 +120,15 @@ bool output_file_open(OutputFile *file, const std::string &path, std::string *re
     return true;
 }
 
-bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
-    if (file->stream && !output_file_close(file, reason)) {
-        output_file_discard(file);
-        return false;
-    }
-    if (!MoveFileExA(file->temp_path.c_str(), file->path.c_str(),
-                     replace ? MOVEFILE_REPLACE_EXISTING : 0)) {
-        DWORD error = GetLastError();
-        *reason = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS
-                      ? file->path + " exists (--force replaces it)"
-                      : "cannot write " + file->path + ": " + windows_error_text(error);
-        output_file_discard(file);
-        return false;
-    }
-    temp_registry_forget(file->temp_path);
-    file->temp_path.clear();
-    return true;
+bool output_file_rename(const OutputFile &file, bool replace, std::string *reason) {
+    if (MoveFileExA(file.temp_path.c_str(), file.path.c_str(),
+                    replace ? MOVEFILE_REPLACE_EXISTING : 0))
+        return true;
+    DWORD error = GetLastError();
+    *reason = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS
+                  ? file.path + " exists (--force replaces it)"
+                  : "cannot write " + file.path + ": " + windows_error_text(error);
+    return false;
 }
 
 bool temp_file_create(std::string *path, int *descriptor, std::string *reason) {
