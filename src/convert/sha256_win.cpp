@@ -4,6 +4,12 @@
 
 #include <wincrypt.h>
 
+// The headers hide it from builds for XP before SP3, as this one is; every
+// Windows since XP SP3, and Wine, hash with it.
+#ifndef CALG_SHA_256
+#define CALG_SHA_256 (ALG_CLASS_HASH | ALG_TYPE_ANY | 12)
+#endif
+
 namespace {
 
 // One provider for the whole run (0 when there is none); each hash object
