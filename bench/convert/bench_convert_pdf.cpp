@@ -3,7 +3,7 @@
 // cairo alone drawing the same glyphs (no text layer, no layout of ours),
 // which bounds what the writer can reach.
 //   bench_convert_pdf [pages] [fonts folder]
-#include "convert/page_export.h"
+#include "convert/writers/page_writers.h"
 #include "lines/lines.h"
 
 #include <cairo-pdf.h>
@@ -175,8 +175,8 @@ int main(int argc, char **argv) {
         double seconds = cpu_seconds() - start;
         std::fclose(out);
         best = std::min(best, seconds);
-        std::printf("run %d: %d pages in %.3f s of processor time, %.0f pages/s\n", run + 1, pages, seconds,
-                    pages / seconds);
+        std::printf("run %d: %d pages in %.3f s of processor time, %.0f pages/s\n", run + 1, pages,
+                    seconds, pages / seconds);
     }
     double after_convert = peak_memory_mb();
 

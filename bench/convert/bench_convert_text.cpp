@@ -7,7 +7,7 @@
 // less.
 //   bench_convert_text [megabytes] [scratch directory]
 #include "bench_document.h"
-#include "convert/text_export.h"
+#include "convert/writers/text_writer.h"
 
 #include <chrono>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include "fonts/fonts.h"
 #include "main/app.h"
 #include "main/print.h"
-#include "main/print_layout.h"
+#include "main/page_layout.h"
 #include "support/programs_win.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 // What output files do alike on every system; creating, renaming and
 // interrupts are in output_file_posix.cpp and output_file_win.cpp.
-#include "output_file.h"
+#include "convert/output_file.h"
 
-#include "output_file_registry.h"
+#include "convert/output_file_registry.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "output_file.h"
+#include "convert/output_file.h"
 
-#include "output_file_registry.h"
+#include "convert/output_file_registry.h"
 
 #include <cerrno>
 #include <csignal>

@@ -4,7 +4,7 @@
 // removed, and an interrupted run removes every file on it.
 #pragma once
 
-#include "output_file.h"
+#include "convert/output_file.h"
 
 #include <mutex>
 #include <string>

@@ -1,7 +1,7 @@
-#include "output_file.h"
+#include "convert/output_file.h"
 
-#include "convert_system.h"
-#include "output_file_registry.h"
+#include "convert/system.h"
+#include "convert/output_file_registry.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "find_plugin/clip_text.h"
 
-#include "fonts/cp866_unicode.h"
+#include "text/cp866_unicode.h"
 #include "text/text_line.h"
 
 #include <array>

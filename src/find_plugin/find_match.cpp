@@ -1,7 +1,7 @@
 #include "find_plugin/find_match.h"
 
-#include "fonts/cp866_from_utf8.h"
-#include "fonts/cp866_unicode.h"
+#include "text/cp866_from_utf8.h"
+#include "text/cp866_unicode.h"
 #include "text/text_line.h"
 
 namespace {

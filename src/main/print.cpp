@@ -7,7 +7,7 @@
 #include "fonts/fonts.h"
 #include "fonts/line_codes.h"
 #include "main/app.h"
-#include "main/print_layout.h"
+#include "main/page_layout.h"
 
 #include <commdlg.h>
 

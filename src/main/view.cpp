@@ -4,7 +4,7 @@
 #include "fonts/fonts.h"
 #include "fonts/line_codes.h"
 #include "lines/line_seek.h"
-#include "main/print_layout.h"
+#include "main/page_layout.h"
 #include "plugins/plugins.h"
 #include "view_rules.h"
 

@@ -3,10 +3,10 @@
 // stops every 8 columns), expanding tabs and CR LF change only what they
 // should, the HTML's <pre> reads back as the same text, and the progress
 // reports add up to the document's bytes.
-#include "convert/html_export.h"
-#include "convert/text_export.h"
-#include "convert_test_support.h"
-#include "fonts/cp866_unicode.h"
+#include "convert/writers/html_writer.h"
+#include "convert/writers/text_writer.h"
+#include "convert/writers/writer_test_support.h"
+#include "text/cp866_unicode.h"
 #include "fonts/line_codes.h"
 
 #include <cstdint>

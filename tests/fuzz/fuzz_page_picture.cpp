@@ -1,8 +1,8 @@
 // A page picture of any lines, footer path (UTF-8) and geometry: no ink
 // outside the page's rectangle, no write outside the picture (ASan), and
 // the page takes at most its lines.
-#include "fonts/cp866_from_utf8.h"
-#include "main/page_picture.h"
+#include "text/cp866_from_utf8.h"
+#include "convert/writers/page_picture.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,30 @@
+// What one run converts: every input file (folders taken apart) with the
+// output it goes to.
+#pragma once
+
+#include "convert/options.h"
+#include "convert/system.h"
+
+#include <ctime>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ConvertJob {
+    std::string input;  // as given, or found in a given folder; "-" is standard input
+    std::string output; // "-" is standard output; PNG pages are named after it
+    unsigned long long size;
+    time_t modified;
+};
+
+struct ConvertPlan {
+    std::vector<ConvertJob> jobs;      // in a fixed order: inputs as given, folders sorted
+    std::vector<std::string> failures; // inputs that cannot be converted, with the reason
+    std::set<FileId> input_ids;        // every input file, whatever its name
+};
+
+// Builds the plan; false with `usage_error` set when the command makes no sense.
+bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *usage_error);
+// True when `path` is one of the plan's input files, by this name or another.
+bool convert_plan_is_input(const ConvertPlan &plan, const std::string &path);

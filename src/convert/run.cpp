@@ -1,0 +1,166 @@
+#include "convert/run.h"
+
+#include "convert/system.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// From this size on a single document shows a progress line.
+constexpr unsigned long long LONG_DOCUMENT_BYTES = 4ull << 20;
+// Quick runs finish before the line would appear.
+constexpr auto PROGRESS_DELAY = std::chrono::milliseconds(500);
+constexpr auto PROGRESS_INTERVAL = std::chrono::milliseconds(250);
+
+struct Reporter {
+    std::mutex lock; // over standard error and the fields below
+    std::condition_variable finished;
+    bool done = false;
+    bool line_shown = false; // a progress line is on the terminal
+    size_t line_width = 0;   // its length, which the next one covers with spaces
+    size_t total_files = 0;
+    unsigned long long total_bytes = 0;
+    std::atomic<size_t> files_done{0};
+    std::atomic<unsigned long long> bytes_done{0};
+    Clock::time_point start;
+};
+
+Reporter reporter;
+
+// Overwrites the progress line with `text` (plain characters: a Windows
+// console knows no terminal escapes), and spaces over the rest of the last one.
+void rewrite_line_locked(const std::string &text) {
+    size_t width = std::max(text.size(), reporter.line_width);
+    std::fputs(("\r" + text + std::string(width - text.size(), ' ')).c_str(), stderr);
+    std::fflush(stderr);
+    reporter.line_width = text.size();
+}
+
+void clear_line_locked() {
+    if (reporter.line_shown) {
+        rewrite_line_locked("");
+        std::fputs("\r", stderr);
+    }
+    reporter.line_shown = false;
+}
+
+void report_failure(const std::string &message) {
+    std::string line = "korvel-convert: " + message + "\n";
+    std::lock_guard hold(reporter.lock);
+    clear_line_locked();
+    stderr_write(line);
+}
+
+std::string minutes_seconds(double seconds) {
+    long whole = static_cast<long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+void draw_progress_locked() {
+    double elapsed = std::chrono::duration<double>(Clock::now() - reporter.start).count();
+    double done = static_cast<double>(reporter.bytes_done.load());
+    double total = static_cast<double>(reporter.total_bytes);
+    std::string left = done > 0 && total > done
+                           ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
+                           : "";
+    char text[160];
+    std::snprintf(text, sizeof text, "%zu of %zu files, %.1f of %.1f MB, %s elapsed%s",
+                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
+                  minutes_seconds(elapsed).c_str(), left.c_str());
+    rewrite_line_locked(text);
+    reporter.line_shown = true;
+}
+
+void show_progress() {
+    std::unique_lock hold(reporter.lock);
+    if (reporter.finished.wait_for(hold, PROGRESS_DELAY, [] { return reporter.done; }))
+        return;
+    do
+        draw_progress_locked();
+    while (!reporter.finished.wait_for(hold, PROGRESS_INTERVAL, [] { return reporter.done; }));
+    clear_line_locked();
+}
+
+// One job's share of the progress: the bytes its writer reported.
+struct JobProgress {
+    unsigned long long reported = 0;
+};
+
+void advance(void *context, size_t bytes) {
+    static_cast<JobProgress *>(context)->reported += bytes;
+    reporter.bytes_done += bytes;
+}
+
+void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
+    const std::vector<ConvertJob> &jobs = settings.plan->jobs;
+    for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
+        JobProgress share;
+        ConvertProgress progress{advance, &share};
+        std::string reason;
+        if (!convert_job_run(settings, jobs[n], &progress, &reason)) {
+            report_failure((jobs[n].input == "-" ? "standard input" : jobs[n].input) + ": " +
+                           reason);
+            ++*failed;
+        }
+        // The writers count line bytes; the file also held line ends and codes.
+        if (jobs[n].size > share.reported)
+            reporter.bytes_done += jobs[n].size - share.reported;
+        ++reporter.files_done;
+    }
+}
+
+} // namespace
+
+size_t convert_run(const ConvertSettings &settings, int workers) {
+    const ConvertPlan &plan = *settings.plan;
+    for (const std::string &failure : plan.failures)
+        report_failure(failure);
+    reporter.start = Clock::now();
+    reporter.total_files = plan.jobs.size();
+    for (const ConvertJob &job : plan.jobs)
+        reporter.total_bytes += job.size;
+    std::thread progress;
+    if (!settings.options->quiet && stderr_is_terminal() &&
+        (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
+        progress = std::thread(show_progress);
+
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> failed{0};
+    std::vector<std::thread> threads;
+    size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
+    for (size_t n = 1; n < thread_count; ++n)
+        threads.emplace_back(work, std::cref(settings), &next, &failed);
+    work(settings, &next, &failed);
+    for (std::thread &thread : threads)
+        thread.join();
+
+    if (progress.joinable()) {
+        {
+            std::lock_guard hold(reporter.lock);
+            reporter.done = true;
+        }
+        reporter.finished.notify_all();
+        progress.join();
+    }
+    return failed + plan.failures.size();
+}
+
+void convert_run_interrupted() {
+    // The lock could be held by a worker for a moment, never for long.
+    std::lock_guard hold(reporter.lock);
+    if (reporter.line_shown)
+        std::fputs("\n", stderr);
+    reporter.line_shown = false;
+}

@@ -1,0 +1,14 @@
+// Running a plan: its jobs on worker threads, failures named on standard
+// error one whole line at a time, and a progress line on a terminal.
+#pragma once
+
+#include "convert/job.h"
+
+// Converts every job of `settings.plan` with `workers` threads and names
+// each input that failed, the plan's own failures first. Returns how many
+// inputs failed, those included. Outputs do not depend on `workers`: each
+// job is converted alone, whichever thread takes it.
+size_t convert_run(const ConvertSettings &settings, int workers);
+// Ends a progress line that is showing, so the shell's prompt starts on a
+// fresh line; for a run that is interrupted.
+void convert_run_interrupted();

@@ -1,0 +1,192 @@
+#include "convert/system.h"
+
+#include <cairo.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace {
+
+// Seconds between 1601-01-01 (FILETIME's start) and 1970-01-01.
+constexpr unsigned long long FILETIME_UNIX_START = 11644473600ull;
+
+std::string last_error_text() {
+    return windows_error_text(GetLastError());
+}
+
+time_t unix_time(const FILETIME &time) {
+    unsigned long long ticks =
+        (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<time_t>(ticks / 10000000ull - FILETIME_UNIX_START);
+}
+
+std::wstring wide_from(UINT code_page, const std::string &text) {
+    if (text.empty())
+        return {};
+    int length =
+        MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+// Opens a file or folder only to ask about it (no access to its data needed).
+HANDLE open_to_query(const std::string &path) {
+    return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+} // namespace
+
+const char PATH_SEPARATOR = '\\';
+
+size_t path_name_start(const std::string &path) {
+    size_t separator = path.find_last_of("/\\:");
+    return separator == std::string::npos ? 0 : separator + 1;
+}
+
+std::string path_joined(const std::string &folder, const std::string &name) {
+    return path_name_start(folder) == folder.size() ? folder + name : folder + "\\" + name;
+}
+
+std::string path_utf8(const std::string &path) {
+    std::wstring wide = wide_from(CP_ACP, path);
+    if (wide.empty())
+        return {};
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+std::string windows_error_text(unsigned long error) {
+    char *text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+bool file_facts(const std::string &path, FileFacts *facts, std::string *reason) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        *reason = last_error_text();
+        return false;
+    }
+    HANDLE handle = open_to_query(path);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *reason = last_error_text();
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool on_disk =
+        GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    *facts = {FileKind::other, 0, 0, {}};
+    if (!on_disk)
+        return true;
+    bool folder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    facts->kind = !folder                                     ? FileKind::file
+                  : attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FileKind::folder_link
+                                                              : FileKind::folder;
+    facts->size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    facts->modified = unix_time(info.ftLastWriteTime);
+    facts->id = {info.dwVolumeSerialNumber,
+                 (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return true;
+}
+
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path_joined(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return true; // an empty drive
+        *reason = last_error_text();
+        return false;
+    }
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names->push_back(name);
+    } while (FindNextFileA(search, &found));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    if (!complete)
+        *reason = last_error_text();
+    FindClose(search);
+    return complete;
+}
+
+std::string file_open_failure(const std::string &path) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return "cannot open: " + last_error_text();
+    bool on_disk = GetFileType(handle) == FILE_TYPE_DISK;
+    CloseHandle(handle);
+    return on_disk ? "cannot open" : "not a file on a disk";
+}
+
+std::string program_folder() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return ".";
+        if (length < path.size()) {
+            std::string program(path.data(), length);
+            return program.substr(0, program.find_last_of("\\/"));
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+int processor_count() {
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+    int count = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system))
+        for (; process; process &= process - 1)
+            ++count;
+    if (count > 0)
+        return count;
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors ? static_cast<int>(info.dwNumberOfProcessors) : 1;
+}
+
+void convert_system_start() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    // cairo's locks on Windows are made on its first use, unguarded: make
+    // that use here, before the workers start.
+    cairo_surface_destroy(cairo_image_surface_create(CAIRO_FORMAT_A1, 1, 1));
+}
+
+bool stderr_is_terminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
+
+void stderr_write(const std::string &text) {
+    DWORD mode = 0;
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    if (!GetConsoleMode(console, &mode)) {
+        std::fputs(text.c_str(), stderr);
+        return;
+    }
+    // The console's own code page is the OEM one; paths are ANSI.
+    std::wstring wide = wide_from(CP_ACP, text);
+    DWORD written = 0;
+    WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
