@@ -29,17 +29,16 @@ constexpr MenuItem MENU_ITEMS[] = {
     {IDM_FIND_GOTO, "&Перейти к строке...\tCtrl+G"},
 };
 
-// Runs one command; commands do not nest (a dialog of ours is modal anyway).
+// Runs one command. A key may come while a box of an earlier command is
+// closing (its message loop still runs): it is a command of its own.
 template <typename Command> void run(Command command) {
-    if (!find_plugin.window || find_plugin.busy)
+    if (!find_plugin.window)
         return;
-    find_plugin.busy = true;
     try {
         command();
     } catch (const std::bad_alloc &) {
         // A command that found no memory does nothing.
     }
-    find_plugin.busy = false;
 }
 
 bool run_command(WPARAM id) {

@@ -19,7 +19,6 @@ struct FileStamp {
 struct FindPlugin {
     HWND window = nullptr;         // the main window from Create to Destroy, then null
     WNDPROC viewer_proc = nullptr; // the window procedure before ours
-    bool busy = false;             // a command of ours is under way (a dialog or box is up)
     std::string path;              // the document of the last Load
     FileStamp stamp;
     DocumentIndex index;
