@@ -31,6 +31,8 @@ add_executable(korvel-convert
     src/convert/plan.cpp
     src/convert/font_set.cpp
     src/convert/job.cpp
+    src/convert/job_report.cpp
+    src/convert/up_to_date.cpp
     src/convert/run.cpp
     src/convert/output_file.cpp
     ${KORVEL_CONVERT_SYSTEM}

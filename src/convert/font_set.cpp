@@ -2,6 +2,7 @@
 
 #include "convert/system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,9 +46,14 @@ bool convert_fonts_load(const std::string &folder, ConvertFontSet *fonts, std::s
                 break;
             }
     }
-    for (int n = 0; n < FONT_COUNT; ++n)
-        if (!read_font(path_joined(fonts->folder, FONT_FILE_NAMES[n]), fonts->glyphs[n].data(),
-                       reason))
+    for (int n = 0; n < FONT_COUNT; ++n) {
+        std::string path = path_joined(fonts->folder, FONT_FILE_NAMES[n]);
+        if (!read_font(path, fonts->glyphs[n].data(), reason))
             return false;
+        FileFacts facts{};
+        std::string ignored;
+        if (file_facts(path, &facts, &ignored))
+            fonts->modified = std::max(fonts->modified, facts.modified);
+    }
     return true;
 }

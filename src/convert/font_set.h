@@ -6,10 +6,12 @@
 #include "fonts/font_format.h"
 
 #include <array>
+#include <ctime>
 #include <string>
 
 struct ConvertFontSet {
     std::string folder;
+    time_t modified = 0; // the newest font file's time: --update compares outputs with it
     std::array<std::array<unsigned char, FONT_DATA_SIZE>, FONT_COUNT> glyphs;
 };
 

@@ -1,6 +1,8 @@
 #include "convert/job.h"
 
+#include "convert/sha256.h"
 #include "convert/system.h"
+#include "convert/up_to_date.h"
 #include "convert/writers/html_writer.h"
 #include "lines/lines.h"
 #include "convert/output_file.h"
@@ -56,7 +58,8 @@ bool copy_all(int from, int to, std::string *reason) {
 
 // The loader reads files on a disk only, so standard input goes through a
 // temporary file first; it is removed as soon as the lines are in memory.
-int load_stdin(LoadedDocument *document, std::string *reason) {
+int load_stdin(const ConvertSettings &settings, LoadedDocument *document, ConvertJobResult *result,
+               std::string *reason) {
     struct stat status {};
     bool regular = fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
     document->modified = regular ? status.st_mtime : time(nullptr);
@@ -66,17 +69,24 @@ int load_stdin(LoadedDocument *document, std::string *reason) {
         return LINES_LOAD_FAILED;
     bool copied = copy_all(STDIN_FILENO, descriptor, reason);
     close(descriptor);
-    int result = copied ? lines_load(&document->lines, path.c_str()) : LINES_LOAD_FAILED;
+    int loaded = copied ? lines_load(&document->lines, path.c_str()) : LINES_LOAD_FAILED;
+    FileFacts copy{};
+    if (loaded == LINES_LOAD_OK && file_facts(path, &copy, reason))
+        result->stdin_size = static_cast<long long>(copy.size);
+    if (loaded == LINES_LOAD_OK && !settings.options->report.empty() &&
+        !file_sha256(path, &result->stdin_sha256, reason))
+        loaded = LINES_LOAD_READ_ERROR;
     temp_file_remove(path);
-    if (copied && result == LINES_LOAD_FAILED)
+    if (copied && loaded == LINES_LOAD_FAILED)
         *reason = "cannot read the copy of standard input";
-    return result;
+    return loaded;
 }
 
-bool load(const ConvertJob &job, LoadedDocument *document, std::string *reason) {
+bool load(const ConvertSettings &settings, const ConvertJob &job, LoadedDocument *document,
+          ConvertJobResult *job_result, std::string *reason) {
     int result = LINES_LOAD_FAILED;
     if (job.input == "-") {
-        result = load_stdin(document, reason);
+        result = load_stdin(settings, document, job_result, reason);
     } else {
         document->modified = job.modified;
         result = lines_load(&document->lines, job.input.c_str());
@@ -91,13 +101,19 @@ bool load(const ConvertJob &job, LoadedDocument *document, std::string *reason) 
     return result == LINES_LOAD_OK;
 }
 
+// An output that exists is replaced with --force, and with --update, which
+// plans a conversion only where the output is missing or older.
+bool replace_outputs(const ConvertSettings &settings) {
+    return settings.options->force || settings.options->update;
+}
+
 // Refuses an output over an input, and over an existing file without --force.
 bool output_allowed(const ConvertSettings &settings, const std::string &path, std::string *reason) {
     if (convert_plan_is_input(*settings.plan, path)) {
         *reason = "its output " + path + " would replace an input";
         return false;
     }
-    if (!settings.options->force && access(path.c_str(), F_OK) == 0) {
+    if (!replace_outputs(settings) && access(path.c_str(), F_OK) == 0) {
         *reason = path + " exists (--force replaces it)";
         return false;
     }
@@ -108,26 +124,14 @@ bool output_allowed(const ConvertSettings &settings, const std::string &path, st
 // page is written, so a failure leaves none of the document's pages behind.
 struct PngPages {
     const ConvertSettings *settings;
-    std::string stem; // the output less ".png"
+    std::string output; // the pages are named after it
     std::vector<OutputFile> files;
     std::string reason;
 };
 
-std::string png_stem(const std::string &output) {
-    size_t length = output.size();
-    bool png_name = length > 4 && strcasecmp(output.c_str() + length - 4, ".png") == 0;
-    return png_name ? output.substr(0, length - 4) : output;
-}
-
-std::string page_path(const std::string &stem, int page) {
-    char number[16];
-    std::snprintf(number, sizeof number, "-%03d.png", page);
-    return stem + number;
-}
-
 FILE *begin_png_page(void *context, int page, int) {
     auto *pages = static_cast<PngPages *>(context);
-    std::string path = page_path(pages->stem, page);
+    std::string path = png_page_path(pages->output, page);
     if (!output_allowed(*pages->settings, path, &pages->reason))
         return nullptr;
     OutputFile file;
@@ -148,26 +152,33 @@ int end_png_page(void *context, FILE *, bool ok) {
 }
 
 bool write_png_pages(const ConvertSettings &settings, const ConvertJob &job, const LineNode *first,
-                     const char *footer, ConvertProgress *progress, std::string *reason) {
-    PngPages pages{&settings, png_stem(job.output), {}, {}};
+                     const char *footer, ConvertProgress *progress, ConvertJobResult *result,
+                     std::string *reason) {
+    PngPages pages{&settings, job.output, {}, {}};
     const ConvertOptions &options = *settings.options;
     PngPageOutput output{begin_png_page, end_png_page, &pages};
     bool ok = png_export_write(first, settings.fonts, settings.page, footer, options.scale,
                                options.grey, output, progress) == 0;
-    size_t renamed = 0;
-    while (ok && renamed < pages.files.size()) {
-        ok = output_file_commit(&pages.files[renamed], options.force, &pages.reason);
-        renamed += ok;
+    // The first page goes into place last: --update takes a set whose first
+    // page is there as complete.
+    size_t pending = pages.files.size();
+    while (ok && pending > 0) {
+        ok =
+            output_file_commit(&pages.files[pending - 1], replace_outputs(settings), &pages.reason);
+        pending -= ok;
     }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)
-            if (n < renamed)
+            if (n >= pending)
                 unlink(pages.files[n].path.c_str());
             else
                 output_file_discard(&pages.files[n]);
         *reason = pages.reason.empty() ? "cannot write the pages" : pages.reason;
+        return false;
     }
-    return ok;
+    for (const OutputFile &file : pages.files)
+        result->outputs.push_back(file.path);
+    return true;
 }
 
 int write_document(const ConvertSettings &settings, const LineNode *first, const char *title,
@@ -192,26 +203,32 @@ int write_document(const ConvertSettings &settings, const LineNode *first, const
 } // namespace
 
 bool convert_job_run(const ConvertSettings &settings, const ConvertJob &job,
-                     ConvertProgress *progress, std::string *reason) {
+                     ConvertProgress *progress, ConvertJobResult *result, std::string *reason) {
     bool to_stdout = job.output == "-";
-    bool png = settings.options->format == ConvertFormat::png;
+    ConvertFormat format = settings.options->format;
+    bool png = format == ConvertFormat::png;
     if (!to_stdout &&
-        !output_allowed(settings, png ? page_path(png_stem(job.output), 1) : job.output, reason))
+        !output_allowed(settings, png ? png_page_path(job.output, 1) : job.output, reason))
         return false;
     LoadedDocument document;
-    if (!load(job, &document, reason))
+    if (!load(settings, job, &document, result, reason))
         return false;
+    result->lines = lines_count(&document.lines);
+    if (png || format == ConvertFormat::pdf)
+        result->pages = document_page_count(settings.page, result->lines);
     std::string footer_text = job.input == "-" ? STDIN_NAME : path_utf8(job.input);
     std::string title = footer_text.substr(path_name_start(footer_text));
     const char *footer = footer_text.c_str();
     if (png)
-        return write_png_pages(settings, job, document.lines, footer, progress, reason);
+        return write_png_pages(settings, job, document.lines, footer, progress, result, reason);
     if (to_stdout) {
         errno = 0;
         int written = write_document(settings, document.lines, title.c_str(), footer,
                                      document.modified, stdout, progress);
-        if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout))
+        if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout)) {
+            result->outputs.push_back(job.output);
             return true;
+        }
         *reason = "cannot write to standard output: " + error_text(errno);
         return false;
     }
@@ -225,5 +242,8 @@ bool convert_job_run(const ConvertSettings &settings, const ConvertJob &job,
         output_file_discard(&file);
         return false;
     }
-    return output_file_commit(&file, settings.options->force, reason);
+    if (!output_file_commit(&file, replace_outputs(settings), reason))
+        return false;
+    result->outputs.push_back(job.output);
+    return true;
 }

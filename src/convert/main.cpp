@@ -4,6 +4,7 @@
 #include "convert/job.h"
 #include "convert/options.h"
 #include "convert/plan.h"
+#include "convert/report.h"
 #include "convert/run.h"
 #include "convert/system.h"
 #include "convert/output_file.h"
@@ -20,6 +21,24 @@ constexpr int EXIT_USAGE = 2;
 int usage_error(const std::string &message) {
     stderr_write("korvel-convert: " + message + "\nTry 'korvel-convert --help'.\n");
     return EXIT_USAGE;
+}
+
+// Opens --report's file once the plan is made; false with `error` set when
+// it cannot be opened or would go where an input or an output is.
+bool open_report(const ConvertOptions &options, const ConvertPlan &plan, ConvertReport *report,
+                 std::string *error) {
+    bool output_to_stdout = false;
+    for (const ConvertJob &job : plan.jobs)
+        output_to_stdout = output_to_stdout || job.output == "-";
+    if (options.report == "-" && output_to_stdout) {
+        *error = "--report - and the converted document cannot share standard output";
+        return false;
+    }
+    if (options.report != "-" && convert_plan_is_input(plan, options.report)) {
+        *error = "the report " + options.report + " would be written into an input";
+        return false;
+    }
+    return report->open(options.report, error);
 }
 
 } // namespace
@@ -46,15 +65,24 @@ int main(int argc, char **argv) {
             return usage_error(error);
         for (int n = 0; n < FONT_COUNT; ++n)
             settings.fonts.glyphs[n] = fonts->glyphs[n].data();
+        settings.fonts_modified = fonts->modified;
     }
     settings.page =
         options.letter ? page_setup_letter(options.margin_mm) : page_setup_a4(options.margin_mm);
     if (!page_setup_holds_lines(settings.page))
         return usage_error("the margins leave no room for a line on the page");
     ConvertPlan plan;
-    if (!convert_plan_make(options, &plan, &error))
+    if (!convert_plan_make(options, settings.fonts_modified, &plan, &error))
         return usage_error(error);
     settings.plan = &plan;
+    ConvertReport report;
+    if (!options.report.empty()) {
+        if (!open_report(options, plan, &report, &error)) {
+            stderr_write("korvel-convert: " + error + "\n");
+            return EXIT_USAGE;
+        }
+        settings.report = &report;
+    }
     int workers = options.jobs ? options.jobs : processor_count();
     return convert_run(settings, workers) ? EXIT_FAILED : 0;
 }

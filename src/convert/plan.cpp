@@ -1,5 +1,7 @@
 #include "convert/plan.h"
 
+#include "convert/up_to_date.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -9,6 +11,7 @@ namespace {
 
 struct Planner {
     const ConvertOptions &options;
+    time_t fonts_modified;
     ConvertPlan *plan;
     std::map<std::string, std::string> output_owner; // output -> the input it comes from
     bool have_output_folder = false;
@@ -34,7 +37,7 @@ bool is_document_name(const char *name) {
 }
 
 void fail(Planner &planner, const std::string &input, const std::string &reason) {
-    planner.plan->failures.push_back(input + ": " + reason);
+    planner.plan->failures.push_back({input, reason});
 }
 
 void add_job(Planner &planner, const std::string &input, const FileFacts &facts,
@@ -47,7 +50,11 @@ void add_job(Planner &planner, const std::string &input, const FileFacts &facts,
              "not converted: its output " + output + " is also the output of " + owner->second);
         return;
     }
-    planner.plan->jobs.push_back({input, output, facts.size, facts.modified});
+    const ConvertOptions &options = planner.options;
+    time_t sources_modified = std::max(facts.modified, planner.fonts_modified);
+    bool up_to_date = options.update && output != "-" &&
+                      !up_to_date_outputs(output, options.format, sources_modified).empty();
+    planner.plan->jobs.push_back({input, output, facts.size, facts.modified, up_to_date});
 }
 
 // Every document in the tree under `folder`, sorted by name at each level;
@@ -87,7 +94,8 @@ void add_folder(Planner &planner, const std::string &folder, const std::string &
 
 } // namespace
 
-bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *usage_error) {
+bool convert_plan_make(const ConvertOptions &options, time_t fonts_modified, ConvertPlan *plan,
+                       std::string *usage_error) {
     const std::vector<std::string> &inputs = options.inputs;
     if (inputs.empty()) {
         *usage_error = "no input given";
@@ -120,7 +128,7 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         *usage_error = "PNG pages are separate files: give -o a file name for them";
         return false;
     }
-    Planner planner{options, plan, {}};
+    Planner planner{options, fonts_modified, plan, {}};
     FileFacts output_facts{};
     std::string output_reason;
     bool output_exists = !options.output.empty() && options.output != "-" &&

@@ -1,5 +1,6 @@
 #include "convert/run.h"
 
+#include "convert/job_report.h"
 #include "convert/system.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ struct Reporter {
     size_t total_files = 0;
     unsigned long long total_bytes = 0;
     std::atomic<size_t> files_done{0};
+    std::atomic<bool> stopped{false}; // the report could not be written: take no more jobs
     std::atomic<unsigned long long> bytes_done{0};
     Clock::time_point start;
 };
@@ -103,13 +105,43 @@ void advance(void *context, size_t bytes) {
     reporter.bytes_done += bytes;
 }
 
+// Adds the record to the report, if there is one; a report that cannot be
+// written stops the run, since what is converted after would go unrecorded.
+bool add_to_report(const ConvertSettings &settings, ReportRecord record, Clock::time_point start) {
+    if (!settings.report)
+        return true;
+    record.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::string reason;
+    if (settings.report->write(record, &reason))
+        return true;
+    if (!reporter.stopped.exchange(true))
+        report_failure(reason + "; stopped");
+    return false;
+}
+
+// Converts the job (unless it is up to date) and adds it to the report;
+// false with `reason` set when it failed.
+bool run_job(const ConvertSettings &settings, const ConvertJob &job, ConvertProgress *progress,
+             std::string *reason) {
+    Clock::time_point start = Clock::now();
+    ConvertJobResult result;
+    bool done = job.up_to_date || convert_job_run(settings, job, progress, &result, reason);
+    ReportRecord record = job_report_record(settings, job, result, done ? "" : *reason);
+    if (done && settings.report && !job_report_fixity(job, &record, reason)) {
+        done = false;
+        record = job_report_record(settings, job, result, *reason);
+    }
+    add_to_report(settings, std::move(record), start);
+    return done;
+}
+
 void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
     const std::vector<ConvertJob> &jobs = settings.plan->jobs;
-    for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
+    for (size_t n; !reporter.stopped && (n = next->fetch_add(1)) < jobs.size();) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!convert_job_run(settings, jobs[n], &progress, &reason)) {
+        if (!run_job(settings, jobs[n], &progress, &reason)) {
             report_failure((jobs[n].input == "-" ? "standard input" : jobs[n].input) + ": " +
                            reason);
             ++*failed;
@@ -125,9 +157,11 @@ void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomi
 
 size_t convert_run(const ConvertSettings &settings, int workers) {
     const ConvertPlan &plan = *settings.plan;
-    for (const std::string &failure : plan.failures)
-        report_failure(failure);
     reporter.start = Clock::now();
+    for (const ConvertFailure &failure : plan.failures) {
+        report_failure(failure.input + ": " + failure.reason);
+        add_to_report(settings, failure_report_record(settings, failure), reporter.start);
+    }
     reporter.total_files = plan.jobs.size();
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
@@ -154,7 +188,7 @@ size_t convert_run(const ConvertSettings &settings, int workers) {
         reporter.finished.notify_all();
         progress.join();
     }
-    return failed + plan.failures.size();
+    return failed + plan.failures.size() + reporter.stopped;
 }
 
 void convert_run_interrupted() {
