@@ -67,7 +67,7 @@ bool create_registered(const std::string &path, TempFile *file, std::string *err
         file->path = name;
         return true;
     }
-    *error_text = windows_error_text(error);
+    *error_text = system_error_text(error);
     return false;
 }
 
