@@ -1,7 +1,7 @@
 #include "convert/writers/text_writer.h"
 
-#include "fonts/line_codes.h"
 #include "convert/writers/output_buffer.h"
+#include "text/text_line.h"
 
 #include <cstring>
 
@@ -22,31 +22,22 @@ struct TextLine {
     // The bytes from `done` to `end` as text at `at`; false once the line
     // reached the last column.
     bool convert(char *&at, size_t &done, size_t end) {
-        LineGlyph glyph;
-        while (done < end && state.column < LINE_COLUMN_LIMIT) {
-            if (!state.escape_pending && line_codes_plain_glyph(bytes[done])) {
-                size_t room = static_cast<size_t>(LINE_COLUMN_LIMIT - state.column);
-                size_t run_end = end - done < room ? end : done + room;
-                size_t run_start = done;
-                for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
-                    at = output_put_utf8(at, cp866_glyph_utf8(bytes[done]));
-                state.column += static_cast<int>(done - run_start);
-                continue;
-            }
-            int column = state.column;
-            if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
-                at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
-            } else if (state.column != column) {
-                // A tab. Codes take no column on screen, so the output's
-                // column is the screen's and a tab reaches the same stop.
+        done = text_line_walk(
+            state, bytes, done, end,
+            [&](const unsigned char *run, size_t count) {
+                for (size_t i = 0; i < count; ++i)
+                    at = output_put_utf8(at, cp866_glyph_utf8(run[i]));
+            },
+            [&](int from, int to) {
+                // Codes take no column on screen, so the output's column
+                // is the screen's and a tab reaches the same stop.
                 if (expand_tabs) {
-                    std::memset(at, ' ', state.column - column);
-                    at += state.column - column;
+                    std::memset(at, ' ', to - from);
+                    at += to - from;
                 } else {
                     *at++ = '\t';
                 }
-            }
-        }
+            });
         return state.column < LINE_COLUMN_LIMIT;
     }
 };
