@@ -4,11 +4,10 @@
 # Windows one goes into dist/ beside korvel.exe and uses its fonts\.
 if(WIN32)
     set(KORVEL_CONVERT_DIR ${KORVEL_DIST_DIR})
-    set(KORVEL_CONVERT_SYSTEM src/convert/system_win.cpp src/convert/output_file_win.cpp)
+    set(KORVEL_CONVERT_SYSTEM src/convert/system_win.cpp src/convert/temp_file_win.cpp)
 else()
     set(KORVEL_CONVERT_DIR ${CMAKE_BINARY_DIR}/convert)
-    set(KORVEL_CONVERT_SYSTEM src/convert/system_posix.cpp
-        src/convert/output_file_posix.cpp)
+    set(KORVEL_CONVERT_SYSTEM src/convert/system_posix.cpp src/convert/temp_file_posix.cpp)
 endif()
 
 # The run's report and the SHA-256 digests it carries, hashed by the
@@ -28,12 +27,16 @@ endif()
 add_executable(korvel-convert
     src/convert/main.cpp
     src/convert/options.cpp
+    src/convert/formats.cpp
     src/convert/plan.cpp
+    src/convert/plan_outputs.cpp
     src/convert/font_set.cpp
+    src/convert/document.cpp
     src/convert/job.cpp
     src/convert/job_report.cpp
     src/convert/up_to_date.cpp
     src/convert/run.cpp
+    src/convert/temp_file.cpp
     src/convert/output_file.cpp
     ${KORVEL_CONVERT_SYSTEM}
 )

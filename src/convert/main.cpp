@@ -1,16 +1,13 @@
 // korvel-convert: KORVEL documents and MS-DOS text files into PDF, UTF-8
 // text, HTML or PNG pages.
-#include "convert/font_set.h"
-#include "convert/job.h"
 #include "convert/options.h"
 #include "convert/plan.h"
 #include "convert/report.h"
 #include "convert/run.h"
 #include "convert/system.h"
-#include "convert/output_file.h"
+#include "convert/temp_file.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 namespace {
@@ -24,20 +21,25 @@ int usage_error(const std::string &message) {
 }
 
 // Opens --report's file once the plan is made; false with `error` set when
-// it cannot be opened or would go where an input or an output is.
+// it cannot be opened or would go where an input is.
 bool open_report(const ConvertOptions &options, const ConvertPlan &plan, ConvertReport *report,
                  std::string *error) {
     bool output_to_stdout = false;
     for (const ConvertJob &job : plan.jobs)
-        output_to_stdout = output_to_stdout || job.output == "-";
-    if (options.report == "-" && output_to_stdout) {
+        output_to_stdout = output_to_stdout || job.to_stdout;
+    if (is_standard_stream(options.report) && output_to_stdout) {
         *error = "--report - and the converted document cannot share standard output";
         return false;
     }
-    if (options.report != "-" && convert_plan_is_input(plan, options.report)) {
-        *error = "the report " + options.report + " would be written into an input";
-        return false;
-    }
+    FileFacts target{}, input{};
+    std::string reason;
+    if (!is_standard_stream(options.report) && file_facts(options.report, &target, &reason))
+        for (const ConvertJob &job : plan.jobs)
+            if (!job.from_stdin && file_facts(job.input, &input, &reason) &&
+                input.id == target.id) {
+                *error = "the report " + options.report + " would be written into an input";
+                return false;
+            }
     return report->open(options.report, error);
 }
 
@@ -45,7 +47,7 @@ bool open_report(const ConvertOptions &options, const ConvertPlan &plan, Convert
 
 int main(int argc, char **argv) {
     convert_system_start();
-    output_files_guard_signals(convert_run_interrupted);
+    temp_files_guard_signals(convert_run_interrupted);
     ConvertOptions options;
     std::string error;
     if (!convert_options_parse(argc, argv, &options, &error))
@@ -58,31 +60,16 @@ int main(int argc, char **argv) {
         std::puts("korvel-convert " KORVEL_VERSION);
         return 0;
     }
-    ConvertSettings settings{&options, nullptr, {}, {}};
-    auto fonts = std::make_unique<ConvertFontSet>();
-    if (options.format == ConvertFormat::pdf || options.format == ConvertFormat::png) {
-        if (!convert_fonts_load(options.fonts_dir, fonts.get(), &error))
-            return usage_error(error);
-        for (int n = 0; n < FONT_COUNT; ++n)
-            settings.fonts.glyphs[n] = fonts->glyphs[n].data();
-        settings.fonts_modified = fonts->modified;
-    }
-    settings.page =
-        options.letter ? page_setup_letter(options.margin_mm) : page_setup_a4(options.margin_mm);
-    if (!page_setup_holds_lines(settings.page))
-        return usage_error("the margins leave no room for a line on the page");
     ConvertPlan plan;
-    if (!convert_plan_make(options, settings.fonts_modified, &plan, &error))
+    if (!convert_plan_make(options, &plan, &error))
         return usage_error(error);
-    settings.plan = &plan;
     ConvertReport report;
-    if (!options.report.empty()) {
-        if (!open_report(options, plan, &report, &error)) {
-            stderr_write("korvel-convert: " + error + "\n");
-            return EXIT_USAGE;
-        }
-        settings.report = &report;
+    if (!options.report.empty() && !open_report(options, plan, &report, &error)) {
+        stderr_write("korvel-convert: " + error + "\n");
+        return EXIT_USAGE;
     }
     int workers = options.jobs ? options.jobs : processor_count();
-    return convert_run(settings, workers) ? EXIT_FAILED : 0;
+    return convert_run(plan, workers, options.quiet, options.report.empty() ? nullptr : &report)
+               ? EXIT_FAILED
+               : 0;
 }

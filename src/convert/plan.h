@@ -1,38 +1,57 @@
-// What one run converts: every input file (folders taken apart) with the
-// output it goes to.
+// What one run converts, decided once before anything is converted: every
+// input file (folders taken apart) with the output it goes to, and how
+// every document is written.
 #pragma once
 
+#include "convert/formats.h"
 #include "convert/options.h"
-#include "convert/system.h"
 
 #include <ctime>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
+// Standard input has no name; its outputs, title and footer use this one.
+constexpr char STDIN_DOCUMENT_NAME[] = "stdin";
+
 struct ConvertJob {
-    std::string input;  // as given, or found in a given folder; "-" is standard input
-    std::string output; // "-" is standard output; PNG pages are named after it
-    unsigned long long size;
+    std::string input;  // as given, or found in a given folder; empty for standard input
+    std::string output; // a file; PNG pages are named after it (output_page_path)
+    bool from_stdin;
+    bool to_stdout;
+    unsigned long long size; // for the progress line
     time_t modified;
     bool up_to_date = false; // --update: its outputs are there and newer; not converted
 };
 
+// How every job of a run is converted.
+struct JobSettings {
+    const OutputFormat *format;
+    WriterSettings writer;
+    bool replace; // an existing output may be replaced (--force, --update)
+    // --update: outputs older than this (or than their input) are out of date.
+    time_t fonts_modified = 0;
+    bool stdin_digest = false; // --report: take the SHA-256 of standard input as it is read
+};
+
+// An input that cannot be converted; `input` is empty for standard input.
 struct ConvertFailure {
     std::string input;
     std::string reason;
 };
+// How messages say it: "<input>: <reason>".
+std::string failure_message(const ConvertFailure &failure);
 
 struct ConvertPlan {
+    JobSettings settings;
     std::vector<ConvertJob> jobs;         // in a fixed order: inputs as given, folders sorted
     std::vector<ConvertFailure> failures; // inputs that cannot be converted
-    std::set<FileId> input_ids;           // every input file, whatever its name
 };
 
 // Builds the plan; false with `usage_error` set when the command makes no
-// sense. With --update, outputs must also be no older than `fonts_modified`.
-bool convert_plan_make(const ConvertOptions &options, time_t fonts_modified, ConvertPlan *plan,
-                       std::string *usage_error);
-// True when `path` is one of the plan's input files, by this name or another.
-bool convert_plan_is_input(const ConvertPlan &plan, const std::string &path);
+// sense or the fonts cannot be read.
+bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *usage_error);
+// The file of page `page` (1-based) of a job whose format writes pages:
+// "a/doc.png" -> "a/doc-001.png".
+std::string output_page_path(const std::string &output, int page);
+// How messages name a job's input.
+std::string job_input_name(const ConvertJob &job);

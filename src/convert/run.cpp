@@ -107,43 +107,40 @@ void advance(void *context, size_t bytes) {
 
 // Adds the record to the report, if there is one; a report that cannot be
 // written stops the run, since what is converted after would go unrecorded.
-bool add_to_report(const ConvertSettings &settings, ReportRecord record, Clock::time_point start) {
-    if (!settings.report)
-        return true;
+void add_to_report(ConvertReport *report, ReportRecord record, Clock::time_point start) {
+    if (!report)
+        return;
     record.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::string reason;
-    if (settings.report->write(record, &reason))
-        return true;
-    if (!reporter.stopped.exchange(true))
+    if (!report->write(record, &reason) && !reporter.stopped.exchange(true))
         report_failure(reason + "; stopped");
-    return false;
 }
 
 // Converts the job (unless it is up to date) and adds it to the report;
 // false with `reason` set when it failed.
-bool run_job(const ConvertSettings &settings, const ConvertJob &job, ConvertProgress *progress,
-             std::string *reason) {
+bool run_job(const JobSettings &settings, const ConvertJob &job, ConvertProgress *progress,
+             ConvertReport *report, std::string *reason) {
     Clock::time_point start = Clock::now();
     ConvertJobResult result;
     bool done = job.up_to_date || convert_job_run(settings, job, progress, &result, reason);
     ReportRecord record = job_report_record(settings, job, result, done ? "" : *reason);
-    if (done && settings.report && !job_report_fixity(job, &record, reason)) {
+    if (done && report && !job_report_fixity(job, &record, reason)) {
         done = false;
         record = job_report_record(settings, job, result, *reason);
     }
-    add_to_report(settings, std::move(record), start);
+    add_to_report(report, std::move(record), start);
     return done;
 }
 
-void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
-    const std::vector<ConvertJob> &jobs = settings.plan->jobs;
+void work(const ConvertPlan &plan, ConvertReport *report, std::atomic<size_t> *next,
+          std::atomic<size_t> *failed) {
+    const std::vector<ConvertJob> &jobs = plan.jobs;
     for (size_t n; !reporter.stopped && (n = next->fetch_add(1)) < jobs.size();) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!run_job(settings, jobs[n], &progress, &reason)) {
-            report_failure((jobs[n].input == "-" ? "standard input" : jobs[n].input) + ": " +
-                           reason);
+        if (!run_job(plan.settings, jobs[n], &progress, report, &reason)) {
+            report_failure(job_input_name(jobs[n]) + ": " + reason);
             ++*failed;
         }
         // The writers count line bytes; the file also held line ends and codes.
@@ -155,18 +152,17 @@ void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomi
 
 } // namespace
 
-size_t convert_run(const ConvertSettings &settings, int workers) {
-    const ConvertPlan &plan = *settings.plan;
+size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertReport *report) {
     reporter.start = Clock::now();
     for (const ConvertFailure &failure : plan.failures) {
-        report_failure(failure.input + ": " + failure.reason);
-        add_to_report(settings, failure_report_record(settings, failure), reporter.start);
+        report_failure(failure_message(failure));
+        add_to_report(report, failure_report_record(plan.settings, failure), reporter.start);
     }
     reporter.total_files = plan.jobs.size();
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
     std::thread progress;
-    if (!settings.options->quiet && stderr_is_terminal() &&
+    if (!quiet && stderr_is_terminal() &&
         (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
         progress = std::thread(show_progress);
 
@@ -175,8 +171,8 @@ size_t convert_run(const ConvertSettings &settings, int workers) {
     std::vector<std::thread> threads;
     size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
     for (size_t n = 1; n < thread_count; ++n)
-        threads.emplace_back(work, std::cref(settings), &next, &failed);
-    work(settings, &next, &failed);
+        threads.emplace_back(work, std::cref(plan), report, &next, &failed);
+    work(plan, report, &next, &failed);
     for (std::thread &thread : threads)
         thread.join();
 

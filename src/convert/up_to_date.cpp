@@ -2,23 +2,16 @@
 
 #include "convert/system.h"
 
-#include <cstdio>
-#include <strings.h>
+#include <algorithm>
 
-std::string png_page_path(const std::string &output, int page) {
-    size_t length = output.size();
-    bool png_name = length > 4 && strcasecmp(output.c_str() + length - 4, ".png") == 0;
-    char number[16];
-    std::snprintf(number, sizeof number, "-%03d.png", page);
-    return (png_name ? output.substr(0, length - 4) : output) + number;
-}
-
-std::vector<std::string> up_to_date_outputs(const std::string &output, ConvertFormat format,
-                                            time_t not_before) {
+std::vector<std::string> up_to_date_outputs(const JobSettings &settings, const ConvertJob &job) {
     std::vector<std::string> found;
-    bool png = format == ConvertFormat::png;
+    if (job.from_stdin || job.to_stdout)
+        return found;
+    time_t not_before = std::max(job.modified, settings.fonts_modified);
+    bool pages = settings.format->write_pages != nullptr;
     for (int page = 1;; ++page) {
-        std::string path = png ? png_page_path(output, page) : output;
+        std::string path = pages ? output_page_path(job.output, page) : job.output;
         FileFacts facts{};
         std::string reason;
         if (!file_facts(path, &facts, &reason))
@@ -26,8 +19,13 @@ std::vector<std::string> up_to_date_outputs(const std::string &output, ConvertFo
         if (facts.kind != FileKind::file || facts.modified < not_before)
             return {};
         found.push_back(path);
-        if (!png)
+        if (!pages)
             break;
     }
     return found;
+}
+
+void plan_mark_up_to_date(ConvertPlan *plan) {
+    for (ConvertJob &job : plan->jobs)
+        job.up_to_date = !up_to_date_outputs(plan->settings, job).empty();
 }
