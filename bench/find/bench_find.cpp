@@ -113,8 +113,8 @@ void big_document(const TempDir &folder, int repeats) {
     for (int i = 0; i < repeats; ++i)
         loads.push_back(open_ms(folder, path, lines));
     double load = median(loads);
-    std::printf("File > Open of a 100 MB document (%ld lines) to its first paint: %.0f ms\n",
-                lines, load);
+    std::printf("File > Open of a 100 MB document (%ld lines) to its first paint: %.0f ms\n", lines,
+                load);
 
     ViewerRun run;
     if (!open_document(run, folder, path))
