@@ -3,7 +3,8 @@
 Wine, typed at through X with xdotool: Find, F3 with its wrap, Shift+F3, Go
 to (also a number out of range), nothing found, Select all, each checked by
 what Copy puts on the clipboard (xclip) and where the orange band is drawn;
-then the main window closed while the Find dialog is up.
+the file changed on disk; then the main window closed while the Find dialog
+is up.
 
     find_plugin_x_input.py <source dir> <build dir> <fonts dir>
 """
@@ -129,6 +130,14 @@ def features(folder, window):
     # Select all marks every line.
     xdotool("key", "ctrl+a")
     copy_shows("".join(line(i) for i in range(LINES)), "Select all")
+    # The file changed on disk since it was loaded: F3 says so and does nothing.
+    with open(os.path.join(folder, "doc.txt"), "ab") as f:
+        f.write(b"one more line\r\n")
+    xdotool("key", "F3")
+    wait_window(BOX_TITLE)
+    xdotool("key", "Return")
+    wait_gone(BOX_TITLE)
+    xdotool("windowfocus", "--sync", window)
     # The window closed under the Find dialog: the viewer ends with 0.
     xdotool("key", "ctrl+f")
     wait_window(FIND_TITLE)
