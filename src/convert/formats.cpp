@@ -35,10 +35,10 @@ int write_png(const LineNode *first, const DocumentNames &names, const WriterSet
 }
 
 constexpr OutputFormat FORMATS[] = {
-    {"pdf", nullptr, "pdf", true, write_pdf, nullptr},
-    {"txt", nullptr, "txt", false, write_text, nullptr},
-    {"html", "htm", "html", false, write_html, nullptr},
-    {"png", nullptr, "png", true, nullptr, write_png},
+    {"pdf", nullptr, "pdf", true, true, write_pdf, nullptr},
+    {"txt", nullptr, "txt", false, false, write_text, nullptr},
+    {"html", "htm", "html", false, false, write_html, nullptr},
+    {"png", nullptr, "png", true, true, nullptr, write_png},
 };
 
 // Where the extension's dot is in `path`, or npos when its name has none.

@@ -31,6 +31,7 @@ struct OutputFormat {
     const char *other_name; // another name --to and -o's extension accept, or null
     const char *extension;
     bool needs_fonts;
+    bool binary; // not for a terminal
     // One file: returns 0, or -1 when writing failed. Null for pages.
     int (*write_file)(const LineNode *first, const DocumentNames &names,
                       const WriterSettings &settings, FILE *out, ConvertProgress *progress);

@@ -4,6 +4,7 @@
 #include "convert/output_file.h"
 #include "convert/system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -51,6 +52,17 @@ bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineN
         ok = output_file_commit(&pages.files[renamed], settings.replace, &pages.reason);
         renamed += ok;
     }
+    // A page set is replaced whole: an earlier, longer conversion's last
+    // pages go.
+    for (size_t n = 0; ok && n < job.earlier_pages.size(); ++n) {
+        const std::string &earlier = job.earlier_pages[n];
+        bool rewritten = std::any_of(pages.files.begin(), pages.files.end(),
+                                     [&](const OutputFile &file) { return file.path == earlier; });
+        if (!rewritten && std::remove(earlier.c_str()) != 0 && errno != ENOENT) {
+            *reason = "cannot remove the earlier page " + earlier + ": " + error_text(errno);
+            return false;
+        }
+    }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)
             if (n < renamed)
@@ -64,10 +76,17 @@ bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineN
 
 bool write_to_stdout(const JobSettings &settings, const LineNode *first, const DocumentNames &names,
                      ConvertProgress *progress, std::string *reason) {
+    if (stdout_was_closed()) {
+        *reason = "cannot write to standard output: it is closed";
+        return false;
+    }
     errno = 0;
     int written = settings.format->write_file(first, names, settings.writer, stdout, progress);
     if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout))
         return true;
+    // The reader has gone (`| head`): the rest is not wanted.
+    if (errno == EPIPE)
+        end_as_closed_pipe();
     *reason = "cannot write to standard output: " + error_text(errno);
     return false;
 }

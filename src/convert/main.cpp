@@ -37,8 +37,15 @@ int main(int argc, char **argv) {
         return 0;
     }
     ConvertPlan plan;
-    if (!convert_plan_make(options, &plan, &error))
+    switch (convert_plan_make(options, &plan, &error)) {
+    case PlanResult::ready:
+        break;
+    case PlanResult::usage_error:
         return usage_error(error);
+    case PlanResult::cannot_start:
+        stderr_write("korvel-convert: " + error + "\n");
+        return EXIT_USAGE;
+    }
     int workers = options.jobs ? options.jobs : processor_count();
     return convert_run(plan, workers, options.quiet) ? EXIT_FAILED : 0;
 }

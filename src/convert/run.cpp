@@ -54,7 +54,7 @@ void clear_line_locked() {
     reporter.line_shown = false;
 }
 
-void report_failure(const std::string &message) {
+void report(const std::string &message) {
     std::string line = "korvel-convert: " + message + "\n";
     std::lock_guard hold(reporter.lock);
     clear_line_locked();
@@ -75,10 +75,13 @@ void draw_progress_locked() {
     std::string left = done > 0 && total > done
                            ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
                            : "";
+    char files[64] = "";
+    if (reporter.total_files > 1) // one document is its megabytes alone
+        std::snprintf(files, sizeof files, "%zu of %zu files, ", reporter.files_done.load(),
+                      reporter.total_files);
     char text[160];
-    std::snprintf(text, sizeof text, "%zu of %zu files, %.1f of %.1f MB, %s elapsed%s",
-                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
-                  minutes_seconds(elapsed).c_str(), left.c_str());
+    std::snprintf(text, sizeof text, "%s%.1f of %.1f MB, %s elapsed%s", files, done / 1e6,
+                  total / 1e6, minutes_seconds(elapsed).c_str(), left.c_str());
     rewrite_line_locked(text);
     reporter.line_shown = true;
 }
@@ -110,7 +113,7 @@ void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t
         ConvertProgress progress{advance, &share};
         std::string reason;
         if (!convert_job_run(plan.settings, jobs[n], &progress, &reason)) {
-            report_failure(job_input_name(jobs[n]) + ": " + reason);
+            report(job_input_name(jobs[n]) + ": " + reason);
             ++*failed;
         }
         // The writers count line bytes; the file also held line ends and codes.
@@ -123,8 +126,10 @@ void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t
 } // namespace
 
 size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
+    for (const std::string &notice : plan.notices)
+        report(notice);
     for (const std::string &failure : plan.failures)
-        report_failure(failure);
+        report(failure);
     reporter.start = Clock::now();
     reporter.total_files = plan.jobs.size();
     for (const ConvertJob &job : plan.jobs)

@@ -53,11 +53,23 @@ time_t stdin_modified();
 std::string program_folder();
 // The number of processors this process may run on.
 int processor_count();
+// This process's number, and whether the process with number `id` runs.
+unsigned long process_id();
+bool process_is_running(unsigned long id);
 
-// Call first in main: standard input and output carry bytes unchanged, and
+// Call first in main: standard input and output carry bytes unchanged, a
+// closed one is noted (and kept closed to files the program opens), and
 // what the libraries must set up before threads use them is set up.
 void convert_system_start();
-// True when standard error is a terminal (a console window), not a file or pipe.
+// Whether the program was started with standard input, or output, closed.
+bool stdin_was_closed();
+bool stdout_was_closed();
+// Ends the program as a filter ends whose reader has closed the pipe:
+// quietly (on POSIX systems by SIGPIPE).
+[[noreturn]] void end_as_closed_pipe();
+// True when standard error, or output, is a terminal (a console window),
+// not a file or pipe.
 bool stderr_is_terminal();
+bool stdout_is_terminal();
 // Writes `text` to standard error; on a console in its own characters.
 void stderr_write(const std::string &text);

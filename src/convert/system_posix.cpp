@@ -1,6 +1,7 @@
 #include "convert/system.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -127,10 +128,56 @@ int processor_count() {
     return count ? static_cast<int>(count) : 1;
 }
 
-void convert_system_start() {}
+namespace {
+
+bool closed_at_start[3];
+
+} // namespace
+
+void convert_system_start() {
+    // A closed standard stream's number would go to the next file opened,
+    // and reading standard input would read that file: /dev/null holds it.
+    for (int stream = 0; stream < 3; ++stream)
+        if (fcntl(stream, F_GETFD) == -1 && errno == EBADF) {
+            closed_at_start[stream] = true;
+            open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY);
+        }
+}
+
+bool stdin_was_closed() {
+    return closed_at_start[STDIN_FILENO];
+}
+
+bool stdout_was_closed() {
+    return closed_at_start[STDOUT_FILENO];
+}
+
+unsigned long process_id() {
+    return static_cast<unsigned long>(getpid());
+}
+
+bool process_is_running(unsigned long id) {
+    // EPERM: it runs, as another user.
+    return id > 0 && id <= static_cast<unsigned long>(INT32_MAX) &&
+           (kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
+}
+
+void end_as_closed_pipe() {
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGPIPE);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(SIGPIPE);
+    _exit(128 + SIGPIPE);
+}
 
 bool stderr_is_terminal() {
     return isatty(STDERR_FILENO);
+}
+
+bool stdout_is_terminal() {
+    return isatty(STDOUT_FILENO);
 }
 
 void stderr_write(const std::string &text) {

@@ -201,6 +201,23 @@ int processor_count() {
     return info.dwNumberOfProcessors ? static_cast<int>(info.dwNumberOfProcessors) : 1;
 }
 
+namespace {
+
+bool is_closed(DWORD which) {
+    HANDLE handle = GetStdHandle(which);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+bool stdin_was_closed() {
+    return is_closed(STD_INPUT_HANDLE);
+}
+
+bool stdout_was_closed() {
+    return is_closed(STD_OUTPUT_HANDLE);
+}
+
 void convert_system_start() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
@@ -209,9 +226,31 @@ void convert_system_start() {
     cairo_surface_destroy(cairo_image_surface_create(CAIRO_FORMAT_A1, 1, 1));
 }
 
+unsigned long process_id() {
+    return GetCurrentProcessId();
+}
+
+bool process_is_running(unsigned long id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+void end_as_closed_pipe() {
+    ExitProcess(1);
+}
+
 bool stderr_is_terminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
+
+bool stdout_is_terminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
 }
 
 void stderr_write(const std::string &text) {
