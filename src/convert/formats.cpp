@@ -12,20 +12,20 @@ char lower(char c) {
 }
 
 int write_text(const LineNode *first, const DocumentNames &, const WriterSettings &settings,
-               FILE *out, ConvertProgress *progress) {
+               FILE *out, ConvertProgress *progress, std::string *) {
     return text_export_write(first, settings.text, out, progress);
 }
 
 int write_html(const LineNode *first, const DocumentNames &names, const WriterSettings &, FILE *out,
-               ConvertProgress *progress) {
+               ConvertProgress *progress, std::string *) {
     return html_export_write(first, names.title_utf8, out, progress);
 }
 
 int write_pdf(const LineNode *first, const DocumentNames &names, const WriterSettings &settings,
-              FILE *out, ConvertProgress *progress) {
+              FILE *out, ConvertProgress *progress, std::string *failure) {
     return pdf_export_write(first, settings.fonts, settings.page,
                             PdfInfo{names.title_utf8, names.footer_utf8, names.modified}, out,
-                            progress);
+                            progress, failure);
 }
 
 int write_png(const LineNode *first, const DocumentNames &names, const WriterSettings &settings,

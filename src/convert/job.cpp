@@ -15,6 +15,11 @@ std::string error_text(int error) {
     return error ? std::strerror(error) : "write error";
 }
 
+// Why a writer failed: what it said, or else the system's error.
+std::string write_failure(const std::string &failure) {
+    return failure.empty() ? error_text(errno) : failure;
+}
+
 // Pages go to temporary files and are renamed into place only when every
 // page is written, so a failure leaves none of the document's pages behind.
 struct PageFiles {
@@ -81,13 +86,15 @@ bool write_to_stdout(const JobSettings &settings, const LineNode *first, const D
         return false;
     }
     errno = 0;
-    int written = settings.format->write_file(first, names, settings.writer, stdout, progress);
+    std::string failure;
+    int written =
+        settings.format->write_file(first, names, settings.writer, stdout, progress, &failure);
     if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout))
         return true;
     // The reader has gone (`| head`): the rest is not wanted.
     if (errno == EPIPE)
         end_as_closed_pipe();
-    *reason = "cannot write to standard output: " + error_text(errno);
+    *reason = "cannot write to standard output: " + write_failure(failure);
     return false;
 }
 
@@ -97,9 +104,10 @@ bool write_file(const JobSettings &settings, const ConvertJob &job, const LineNo
     if (!output_file_open(&file, job.output, reason))
         return false;
     errno = 0;
-    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress) !=
-        0) {
-        *reason = "cannot write " + job.output + ": " + error_text(errno);
+    std::string failure;
+    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress,
+                                    &failure) != 0) {
+        *reason = "cannot write " + job.output + ": " + write_failure(failure);
         output_file_discard(&file);
         return false;
     }
