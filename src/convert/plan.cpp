@@ -62,16 +62,29 @@ bool is_folder(const FileFacts &facts) {
 // the outputs go to the same place under `output_folder`.
 void add_folder(Planner &planner, const std::string &folder, const std::string &output_folder) {
     std::vector<std::string> names;
+    std::set<std::string> subfolders;
     std::string reason;
-    if (!folder_names(folder, &names, &reason)) {
+    if (!folder_names(folder, &names, &reason, &subfolders)) {
         fail(planner, folder, "cannot read the folder: " + reason);
         return;
     }
     std::sort(names.begin(), names.end());
     for (const std::string &name : names) {
         std::string path = path_joined(folder, name);
+        bool listed_folder = subfolders.count(name) > 0;
+        // Nothing found is passed over in silence, however deep it lies.
+        std::string unusable = path_unusable(path);
+        if (!unusable.empty()) {
+            if (listed_folder || is_document_name(name))
+                fail(planner, path, unusable);
+            continue;
+        }
         FileFacts facts{};
         bool exists = file_facts(path, &facts, &reason);
+        if (!exists && listed_folder) {
+            fail(planner, path, "cannot read the folder: " + reason);
+            continue;
+        }
         // Linked folders are not followed: they could lead round in a circle.
         if (exists && facts.kind == FileKind::folder) {
             if (!(planner.have_output_folder && facts.id == planner.output_folder))
@@ -206,6 +219,10 @@ PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, s
                 output =
                     with_extension(path_joined(output, STDIN_DOCUMENT_NAME), extension_of(planner));
             plan->jobs.push_back({"", output, true, shape.to_stdout, 0, 0, {}, {}});
+            continue;
+        }
+        if (std::string unusable = path_unusable(input); !unusable.empty()) {
+            fail(planner, input, unusable);
             continue;
         }
         FileFacts facts{};

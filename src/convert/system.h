@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,8 +33,14 @@ struct FileFacts {
 // Facts about `path`, following a link to a file; a folder reached through
 // a link is `folder_link`. False with `reason` when there is no such file.
 bool file_facts(const std::string &path, FileFacts *facts, std::string *reason);
-// The names in `folder` but "." and ".."; false with `reason` when it cannot be read.
-bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason);
+// The names in `folder` but "." and ".."; false with `reason` when it cannot
+// be read. `subfolders`, when given, gets those the listing itself says are
+// folders (not links to one), for entries too deep to be asked about.
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason,
+                  std::set<std::string> *subfolders = nullptr);
+// Why `path` cannot be used on this system at all, or empty: Windows'
+// programs in its code page reach no path of MAX_PATH characters or more.
+std::string path_unusable(const std::string &path);
 // The system's message for an error code (errno, or GetLastError on Windows).
 std::string system_error_text(unsigned long error);
 

@@ -113,17 +113,26 @@ bool file_facts(const std::string &path, FileFacts *facts, std::string *reason) 
     return true;
 }
 
-bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason) {
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason,
+                  std::set<std::string> *subfolders) {
     DIR *listing = opendir(folder.c_str());
     if (!listing) {
         *reason = std::strerror(errno);
         return false;
     }
-    while (dirent *entry = readdir(listing))
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            names->emplace_back(entry->d_name);
+    while (dirent *entry = readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names->emplace_back(entry->d_name);
+        if (subfolders && entry->d_type == DT_DIR)
+            subfolders->insert(entry->d_name);
+    }
     closedir(listing);
     return true;
+}
+
+std::string path_unusable(const std::string &) {
+    return {}; // the system says so itself (ENAMETOOLONG)
 }
 
 std::string system_error_text(unsigned long error) {

@@ -103,7 +103,8 @@ bool file_facts(const std::string &path, FileFacts *facts, std::string *reason) 
     return true;
 }
 
-bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason) {
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason,
+                  std::set<std::string> *subfolders) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path_joined(folder, "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -114,14 +115,25 @@ bool folder_names(const std::string &folder, std::vector<std::string> *names, st
     }
     do {
         std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names->push_back(name);
+        if (name == "." || name == "..")
+            continue;
+        names->push_back(name);
+        if (subfolders && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            subfolders->insert(name);
     } while (FindNextFileA(search, &found));
     bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     if (!complete)
         *reason = last_error_text();
     FindClose(search);
     return complete;
+}
+
+std::string path_unusable(const std::string &path) {
+    if (path.size() < MAX_PATH)
+        return {};
+    return "the path is too long for Windows (" + std::to_string(path.size()) +
+           " characters, at most " + std::to_string(MAX_PATH - 1) + ")";
 }
 
 namespace {
