@@ -130,10 +130,15 @@ bool folder_names(const std::string &folder, std::vector<std::string> *names, st
 }
 
 std::string path_unusable(const std::string &path) {
-    if (path.size() < MAX_PATH)
-        return {};
-    return "the path is too long for Windows (" + std::to_string(path.size()) +
-           " characters, at most " + std::to_string(MAX_PATH - 1) + ")";
+    if (path.size() >= MAX_PATH)
+        return "the path is too long for Windows (" + std::to_string(path.size()) +
+               " characters, at most " + std::to_string(MAX_PATH - 1) + ")";
+    // No Windows name holds a '?': the listing put it for a character the
+    // ANSI code page has none for, and no file of that name can be opened.
+    if (path.find('?') != std::string::npos)
+        return "its name has characters that code page " + std::to_string(GetACP()) +
+               " cannot write (shown as ?): it cannot be opened by this name";
+    return {};
 }
 
 namespace {
