@@ -101,7 +101,7 @@ void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
             reason = refusal(job, existing, input_ids, plan->settings.replace);
         }
         if (!reason.empty()) {
-            plan->failures.push_back(job_input_name(job) + ": " + reason);
+            plan->failures.push_back({job.input, reason});
             continue;
         }
         if (pages)

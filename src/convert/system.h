@@ -18,8 +18,12 @@
 size_t path_name_start(const std::string &path);
 // `folder` and `name` with a separator between them where one is needed.
 std::string path_joined(const std::string &folder, const std::string &name);
-// The path as UTF-8, for a document's title and footer.
+// The path as UTF-8 with nothing lost: bytes that are not UTF-8 kept as
+// they are, for a report to escape (on Windows: from the ANSI code page).
 std::string path_utf8(const std::string &path);
+// The path as UTF-8 for people to read, a document's title and footer: names
+// from old archives in the Windows or DOS Cyrillic code page read as such.
+std::string path_readable(const std::string &path);
 
 // One file whatever name it is reached by (device or volume, and file number).
 using FileId = std::pair<uint64_t, uint64_t>;

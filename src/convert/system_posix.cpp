@@ -80,10 +80,14 @@ int russian_letters(std::string_view utf8) {
 
 } // namespace
 
+std::string path_utf8(const std::string &path) {
+    return path;
+}
+
 // Names that are not UTF-8 come from old archives, in the Windows or the DOS
 // Cyrillic code page: they are read in the one that gives more Russian
 // letters, the Windows one when both give as many.
-std::string path_utf8(const std::string &path) {
+std::string path_readable(const std::string &path) {
     if (is_utf8(path))
         return path;
     std::string windows = from_cp1251(path);

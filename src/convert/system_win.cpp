@@ -61,6 +61,10 @@ std::string path_utf8(const std::string &path) {
     return utf8;
 }
 
+std::string path_readable(const std::string &path) {
+    return path_utf8(path);
+}
+
 std::string system_error_text(unsigned long error) {
     char *text = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
