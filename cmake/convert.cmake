@@ -22,11 +22,11 @@ add_executable(korvel-convert
     ${KORVEL_CONVERT_SYSTEM}
 )
 target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages)
-target_compile_definitions(korvel-convert PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
 set_target_properties(korvel-convert PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_CONVERT_DIR})
 
 if(WIN32)
     add_dependencies(korvel-convert korvel_dist_fonts)
+    add_dependencies(korvel_dist korvel-convert)
     return()
 endif()
 set(KORVEL_CONVERT_FONTS)

@@ -63,6 +63,10 @@ foreach(n RANGE 9)
 endforeach()
 add_custom_target(korvel_dist_fonts ALL DEPENDS ${KORVEL_DIST_FONTS})
 
+# Everything dist/ holds for users: the viewer, its fonts, the plug-ins that
+# ship with it and, when built, korvel-convert.exe (cmake/convert.cmake).
+add_custom_target(korvel_dist DEPENDS korvel korvel_dist_fonts)
+
 # The sample plug-in from the kit, only on request (it is not loaded by
 # default): cmake --build build/win --target sample_plugin puts it into
 # dist/Plugins.
@@ -73,6 +77,10 @@ set_target_properties(sample_plugin PROPERTIES PREFIX "" OUTPUT_NAME keep_open
 
 # The Windows zip for users: build/win/packages/korvel-viewer-<version>-win32.zip
 # (scripts/package.sh puts it with the Debian package into build/packages).
+# It always holds the converter, so a build without it makes no zip.
+if(NOT KORVEL_CONVERTER)
+    return()
+endif()
 set(KORVEL_ZIP ${CMAKE_BINARY_DIR}/packages/korvel-viewer-${PROJECT_VERSION}-win32.zip)
 file(GLOB KORVEL_ZIP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fonts/LICENSES/*.txt
     ${PROJECT_SOURCE_DIR}/sdk/*.h ${PROJECT_SOURCE_DIR}/sdk/*.md ${PROJECT_SOURCE_DIR}/sdk/sample/*.c)

@@ -7,6 +7,7 @@
 #include "convert/run.h"
 #include "convert/system.h"
 #include "convert/output_file.h"
+#include "korvel_version.h"
 
 #include <cstdio>
 #include <memory>
@@ -36,7 +37,7 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("korvel-convert " KORVEL_VERSION);
+        std::puts("korvel-convert " KORVEL_VERSION_STRING);
         return 0;
     }
     ConvertSettings settings{&options, nullptr, {}, {}};
