@@ -6,55 +6,21 @@ trees, parallel jobs, standard input and output.
     test_convert_cli.py <korvel-convert> <version> [unittest arguments]
 """
 import os
-import resource
 import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
+
+from convert_fixture import FolderTest, limit_file_size
 
 PROGRAM = None
 
 
-def limit_file_size(size):
-    """A child whose writes stop at `size` bytes, as on a full disk."""
-    def apply():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
-    return apply
-
-
-class ConvertTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="convert-test-")
-        self.addCleanup(shutil.rmtree, self.dir)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def write(self, name, data):
-        path = self.path(name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-        return path
-
-    def read(self, name):
-        with open(self.path(name), "rb") as f:
-            return f.read()
-
-    def run_convert(self, *args, stdin=b"", stdout=subprocess.PIPE, **options):
-        done = subprocess.run([PROGRAM, *args], cwd=self.dir, input=stdin, stdout=stdout,
-                              stderr=subprocess.PIPE, timeout=120, **options)
-        return done.returncode, done.stdout, done.stderr.decode("utf-8", "replace")
-
-    def files(self, folder="."):
-        found = []
-        for root, _, names in os.walk(self.path(folder)):
-            found += [os.path.relpath(os.path.join(root, n), self.path(folder)) for n in names]
-        return sorted(found)
+class ConvertTest(FolderTest):
+    def run_convert(self, *args, **options):
+        return self.run_program([PROGRAM, *args], **options)
 
     def make_tree(self):
         self.write("in/one.krv", b"first\r\nline \xff1bold\xff0\r\n")

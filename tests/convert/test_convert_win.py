@@ -8,14 +8,13 @@ the same text bytes and PDF pixels as the native program.
 """
 import glob
 import os
-import resource
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
+
+from convert_fixture import FolderTest, limit_file_size
 
 WINE_RUN = EXE = NATIVE = OBJDUMP = None
 SAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "samples", "sample.krv")
@@ -23,52 +22,19 @@ SAMPLE = os.path.join(os.path.dirname(__file__), "..", "..", "samples", "sample.
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "gdi32.dll", "advapi32.dll"}
 
 
-def limit_file_size(size):
-    """A child whose writes stop at `size` bytes, as on a full disk."""
-    def apply():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
-    return apply
-
-
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-class WindowsConvertTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="convert-win-test-")
-        self.addCleanup(shutil.rmtree, self.dir)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def write(self, name, data):
-        os.makedirs(os.path.dirname(self.path(name)), exist_ok=True)
-        with open(self.path(name), "wb") as f:
-            f.write(data)
-
-    def read(self, name):
-        with open(self.path(name), "rb") as f:
-            return f.read()
-
-    def files(self, folder="."):
-        found = []
-        for root, _, names in os.walk(self.path(folder)):
-            found += [os.path.relpath(os.path.join(root, n), self.path(folder)) for n in names]
-        return sorted(found)
-
-    def run_program(self, command, encoding, stdin=b"", **options):
-        done = subprocess.run(command, cwd=self.dir, input=stdin, stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE, timeout=300, **options)
-        return done.returncode, done.stdout, done.stderr.decode(encoding, "replace")
+class WindowsConvertTest(FolderTest):
+    prefix = "convert-win-test-"
 
     def windows(self, *args, **options):
         # Messages name paths as given: in the ANSI code page when not on a console.
-        return self.run_program([WINE_RUN, EXE, *args], "cp1251", **options)
+        return self.run_program([WINE_RUN, EXE, *args], "cp1251", timeout=300, **options)
 
     def native(self, *args, **options):
-        return self.run_program([NATIVE, *args], "utf-8", **options)
+        return self.run_program([NATIVE, *args], "utf-8", timeout=300, **options)
 
     def assert_converted(self, result):
         self.assertEqual((result[0], result[2]), (0, ""))
