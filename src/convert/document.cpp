@@ -1,5 +1,6 @@
 #include "convert/document.h"
 
+#include "convert/sha256.h"
 #include "convert/system.h"
 #include "convert/temp_file.h"
 
@@ -43,6 +44,12 @@ int load_stdin(LoadedDocument *document, std::string *reason) {
     bool copied = copy_stdin(copy.stream, reason);
     std::fclose(copy.stream);
     int result = copied ? lines_load(&document->lines, copy.path.c_str()) : LINES_LOAD_FAILED;
+    FileFacts facts{};
+    if (result == LINES_LOAD_OK && file_facts(copy.path, &facts, reason))
+        document->stdin_size = static_cast<long long>(facts.size);
+    if (result == LINES_LOAD_OK && document->take_stdin_digest &&
+        !file_sha256(copy.path, &document->stdin_sha256, reason))
+        result = LINES_LOAD_READ_ERROR;
     temp_file_remove(copy.path);
     if (copied && result == LINES_LOAD_FAILED)
         *reason = "cannot read the copy of standard input";

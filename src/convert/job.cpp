@@ -42,24 +42,30 @@ int end_page(void *context, FILE *, bool ok) {
 }
 
 bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineNode *first,
-                 const DocumentNames &names, ConvertProgress *progress, std::string *reason) {
+                 const DocumentNames &names, ConvertProgress *progress,
+                 std::vector<std::string> *written, std::string *reason) {
     PageFiles pages{&job, {}, {}};
     PngPageOutput output{begin_page, end_page, &pages};
     bool ok = settings.format->write_pages(first, names, settings.writer, output, progress) == 0;
-    size_t renamed = 0;
-    while (ok && renamed < pages.files.size()) {
-        ok = output_file_commit(&pages.files[renamed], settings.replace, &pages.reason);
-        renamed += ok;
+    // The first page goes into place last: --update takes a page set whose
+    // first page is there as complete.
+    size_t pending = pages.files.size();
+    while (ok && pending > 0) {
+        ok = output_file_commit(&pages.files[pending - 1], settings.replace, &pages.reason);
+        pending -= ok;
     }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)
-            if (n < renamed)
+            if (n >= pending)
                 std::remove(pages.files[n].path.c_str());
             else
                 output_file_discard(&pages.files[n]);
         *reason = pages.reason.empty() ? "cannot write the pages" : pages.reason;
+        return false;
     }
-    return ok;
+    for (const OutputFile &file : pages.files)
+        written->push_back(file.path);
+    return true;
 }
 
 bool write_to_stdout(const JobSettings &settings, const LineNode *first, const DocumentNames &names,
@@ -90,16 +96,26 @@ bool write_file(const JobSettings &settings, const ConvertJob &job, const LineNo
 } // namespace
 
 bool convert_job_run(const JobSettings &settings, const ConvertJob &job, ConvertProgress *progress,
-                     std::string *reason) {
+                     ConvertJobResult *result, std::string *reason) {
     LoadedDocument document;
+    document.take_stdin_digest = settings.stdin_digest;
     if (!document_load(job, &document, reason))
         return false;
+    result->stdin_size = document.stdin_size;
+    result->stdin_sha256 = document.stdin_sha256;
+    result->lines = lines_count(&document.lines);
+    if (settings.format->needs_fonts)
+        result->pages = document_page_count(settings.writer.page, result->lines);
     std::string footer = job.from_stdin ? STDIN_DOCUMENT_NAME : path_utf8(job.input);
     std::string title = footer.substr(path_name_start(footer));
     DocumentNames names{title.c_str(), footer.c_str(), document.modified};
     if (settings.format->write_pages)
-        return write_pages(settings, job, document.lines, names, progress, reason);
-    if (job.to_stdout)
-        return write_to_stdout(settings, document.lines, names, progress, reason);
-    return write_file(settings, job, document.lines, names, progress, reason);
+        return write_pages(settings, job, document.lines, names, progress, &result->outputs,
+                           reason);
+    bool written = job.to_stdout
+                       ? write_to_stdout(settings, document.lines, names, progress, reason)
+                       : write_file(settings, job, document.lines, names, progress, reason);
+    if (written)
+        result->outputs.push_back(job.to_stdout ? STANDARD_STREAM_NAME : job.output);
+    return written;
 }

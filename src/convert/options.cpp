@@ -17,6 +17,10 @@ const char CONVERT_USAGE[] =
     "                        or a folder input (its tree is mirrored); - is standard\n"
     "                        output. Without -o each output goes beside its input.\n"
     "  --force               replace existing outputs\n"
+    "  --update              skip inputs whose outputs exist and are not older than\n"
+    "                        them (nor than the fonts); replace older outputs\n"
+    "  --report FILE         append one JSON line per input to FILE (- is standard\n"
+    "                        output): status, outputs, SHA-256 digests, counts\n"
     "  --jobs N, -j N        convert N files at once (default: one per processor)\n"
     "  --fonts DIR           the screen fonts vga0.sfn ... vga9.sfn (PDF and PNG)\n"
     "  --paper a4|letter     paper size of PDF and PNG pages (default a4)\n"
@@ -75,6 +79,13 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
         options->fonts_dir = value;
         return true;
     }
+    if (name == "--report") {
+        options->report = value;
+        if (!value.empty())
+            return true;
+        *error = "--report needs a file name";
+        return false;
+    }
     if (name == "--jobs" || name == "-j") {
         if (parse_int(value, 1, CONVERT_MAX_JOBS, &options->jobs))
             return true;
@@ -103,8 +114,8 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
 }
 
 bool takes_value(const std::string &name) {
-    for (const char *known :
-         {"--to", "-o", "--output", "--fonts", "--jobs", "-j", "--paper", "--margin", "--scale"})
+    for (const char *known : {"--to", "-o", "--output", "--fonts", "--report", "--jobs", "-j",
+                              "--paper", "--margin", "--scale"})
         if (name == known)
             return true;
     return false;
@@ -115,17 +126,12 @@ bool take_flag(const std::string &name, ConvertOptions *options) {
         const char *name;
         bool ConvertOptions::*flag;
     } flags[] = {
-        {"--force", &ConvertOptions::force},
-        {"-f", &ConvertOptions::force},
-        {"--quiet", &ConvertOptions::quiet},
-        {"-q", &ConvertOptions::quiet},
-        {"--help", &ConvertOptions::help},
-        {"-h", &ConvertOptions::help},
-        {"--version", &ConvertOptions::version},
-        {"--grey", &ConvertOptions::grey},
-        {"--gray", &ConvertOptions::grey},
-        {"--crlf", &ConvertOptions::crlf},
-        {"--expand-tabs", &ConvertOptions::expand_tabs},
+        {"--force", &ConvertOptions::force},   {"-f", &ConvertOptions::force},
+        {"--update", &ConvertOptions::update}, {"--quiet", &ConvertOptions::quiet},
+        {"-q", &ConvertOptions::quiet},        {"--help", &ConvertOptions::help},
+        {"-h", &ConvertOptions::help},         {"--version", &ConvertOptions::version},
+        {"--grey", &ConvertOptions::grey},     {"--gray", &ConvertOptions::grey},
+        {"--crlf", &ConvertOptions::crlf},     {"--expand-tabs", &ConvertOptions::expand_tabs},
     };
     for (const auto &entry : flags)
         if (name == entry.name) {

@@ -2,6 +2,7 @@
 
 #include "convert/font_set.h"
 #include "convert/plan_outputs.h"
+#include "convert/up_to_date.h"
 
 #include <algorithm>
 #include <map>
@@ -27,7 +28,7 @@ const char *extension_of(const Planner &planner) {
 }
 
 void fail(Planner &planner, const std::string &input, const std::string &reason) {
-    planner.plan->failures.push_back(input + ": " + reason);
+    planner.plan->failures.push_back({input, reason});
 }
 
 // A job for a file that is not a folder; whether it is a document the loader
@@ -113,7 +114,11 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         return false;
     }
     plan->settings.format = options.format;
-    plan->settings.replace = options.force;
+    // --update replaces the outputs it finds out of date.
+    plan->settings.replace = options.force || options.update;
+    if (options.format->needs_fonts)
+        plan->settings.fonts_modified = page_fonts_modified(options.fonts_dir);
+    plan->settings.stdin_digest = !options.report.empty();
     bool any_folder = false;
     for (const std::string &input : inputs) {
         FileFacts facts{};
@@ -180,8 +185,14 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
                 with_extension(path_joined(output, file_name_of(input)), extension_of(planner));
         add_job(planner, input, exists ? &facts : nullptr, output, output_to_stdout);
     }
+    if (options.update)
+        plan_mark_up_to_date(plan);
     plan_outputs_check(planner.input_ids, plan);
     return true;
+}
+
+std::string failure_message(const ConvertFailure &failure) {
+    return (failure.input.empty() ? "standard input" : failure.input) + ": " + failure.reason;
 }
 
 std::string job_input_name(const ConvertJob &job) {

@@ -20,19 +20,31 @@ struct ConvertJob {
     bool to_stdout;
     unsigned long long size; // for the progress line
     time_t modified;
+    bool up_to_date = false; // --update: its outputs are there and newer; not converted
 };
 
 // How every job of a run is converted.
 struct JobSettings {
     const OutputFormat *format;
     WriterSettings writer;
-    bool replace; // an existing output may be replaced (--force)
+    bool replace; // an existing output may be replaced (--force, --update)
+    // --update: outputs older than this (or than their input) are out of date.
+    time_t fonts_modified = 0;
+    bool stdin_digest = false; // --report: take the SHA-256 of standard input as it is read
 };
+
+// An input that cannot be converted; `input` is empty for standard input.
+struct ConvertFailure {
+    std::string input;
+    std::string reason;
+};
+// How messages say it: "<input>: <reason>".
+std::string failure_message(const ConvertFailure &failure);
 
 struct ConvertPlan {
     JobSettings settings;
-    std::vector<ConvertJob> jobs;      // in a fixed order: inputs as given, folders sorted
-    std::vector<std::string> failures; // inputs that cannot be converted, with the reason
+    std::vector<ConvertJob> jobs;         // in a fixed order: inputs as given, folders sorted
+    std::vector<ConvertFailure> failures; // inputs that cannot be converted
 };
 
 // Builds the plan; false with `usage_error` set when the command makes no

@@ -92,7 +92,7 @@ void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
         if (reason.empty())
             kept.push_back(std::move(job));
         else
-            plan->failures.push_back(job_input_name(job) + ": " + reason);
+            plan->failures.push_back({job.input, reason});
     }
     plan->jobs = std::move(kept);
 }

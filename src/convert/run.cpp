@@ -1,5 +1,6 @@
 #include "convert/run.h"
 
+#include "convert/job_report.h"
 #include "convert/system.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ struct Reporter {
     size_t total_files = 0;
     unsigned long long total_bytes = 0;
     std::atomic<size_t> files_done{0};
+    std::atomic<bool> stopped{false}; // the report could not be written: take no more jobs
     std::atomic<unsigned long long> bytes_done{0};
     Clock::time_point start;
 };
@@ -103,13 +105,41 @@ void advance(void *context, size_t bytes) {
     reporter.bytes_done += bytes;
 }
 
-void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
+// Adds the record to the report, if there is one; a report that cannot be
+// written stops the run, since what is converted after would go unrecorded.
+void add_to_report(ConvertReport *report, ReportRecord record, Clock::time_point start) {
+    if (!report)
+        return;
+    record.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::string reason;
+    if (!report->write(record, &reason) && !reporter.stopped.exchange(true))
+        report_failure(reason + "; stopped");
+}
+
+// Converts the job (unless it is up to date) and adds it to the report;
+// false with `reason` set when it failed.
+bool run_job(const JobSettings &settings, const ConvertJob &job, ConvertProgress *progress,
+             ConvertReport *report, std::string *reason) {
+    Clock::time_point start = Clock::now();
+    ConvertJobResult result;
+    bool done = job.up_to_date || convert_job_run(settings, job, progress, &result, reason);
+    ReportRecord record = job_report_record(settings, job, result, done ? "" : *reason);
+    if (done && report && !job_report_fixity(job, &record, reason)) {
+        done = false;
+        record = job_report_record(settings, job, result, *reason);
+    }
+    add_to_report(report, std::move(record), start);
+    return done;
+}
+
+void work(const ConvertPlan &plan, ConvertReport *report, std::atomic<size_t> *next,
+          std::atomic<size_t> *failed) {
     const std::vector<ConvertJob> &jobs = plan.jobs;
-    for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
+    for (size_t n; !reporter.stopped && (n = next->fetch_add(1)) < jobs.size();) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!convert_job_run(plan.settings, jobs[n], &progress, &reason)) {
+        if (!run_job(plan.settings, jobs[n], &progress, report, &reason)) {
             report_failure(job_input_name(jobs[n]) + ": " + reason);
             ++*failed;
         }
@@ -122,10 +152,12 @@ void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t
 
 } // namespace
 
-size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
-    for (const std::string &failure : plan.failures)
-        report_failure(failure);
+size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertReport *report) {
     reporter.start = Clock::now();
+    for (const ConvertFailure &failure : plan.failures) {
+        report_failure(failure_message(failure));
+        add_to_report(report, failure_report_record(plan.settings, failure), reporter.start);
+    }
     reporter.total_files = plan.jobs.size();
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
@@ -139,8 +171,8 @@ size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
     std::vector<std::thread> threads;
     size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
     for (size_t n = 1; n < thread_count; ++n)
-        threads.emplace_back(work, std::cref(plan), &next, &failed);
-    work(plan, &next, &failed);
+        threads.emplace_back(work, std::cref(plan), report, &next, &failed);
+    work(plan, report, &next, &failed);
     for (std::thread &thread : threads)
         thread.join();
 
@@ -152,7 +184,7 @@ size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
         reporter.finished.notify_all();
         progress.join();
     }
-    return failed + plan.failures.size();
+    return failed + plan.failures.size() + reporter.stopped;
 }
 
 void convert_run_interrupted() {

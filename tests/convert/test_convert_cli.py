@@ -45,6 +45,10 @@ class CommandTest(ConvertTest):
             ["--to", "png", "doc.krv", "-o", "-"],
             ["--to", "png", "-"],
             ["--to", "pdf", "--fonts", "nofonts", "doc.krv"],
+            ["--to", "txt", "--report"],
+            ["--to", "txt", "--report", "-", "doc.krv", "-o", "-"],
+            ["--to", "txt", "--report", "doc.krv", "doc.krv", "-o", "x.txt"],  # into an input
+            ["--to", "txt", "--report", "nofonts", "doc.krv", "-o", "x.txt"],  # a folder
         ]
         for args in usage_errors:
             status, _, err = self.run_convert(*args)

@@ -32,6 +32,9 @@ PagePixels page_pixels(const PageSetup &setup);
 // are numbers from 0 to PDF's largest page, 200 inches); the writers refuse
 // (return -1, writing nothing) a setup that does not.
 bool page_setup_holds_lines(const PageSetup &setup);
+// The pages a document of `lines` lines takes: at least 1, since an
+// empty document gives one page with only its footer.
+int document_page_count(const PageSetup &setup, int lines);
 
 struct PdfInfo {
     const char *title_utf8;  // the file name with its extension
