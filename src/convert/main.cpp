@@ -62,8 +62,15 @@ int main(int argc, char **argv) {
         return 0;
     }
     ConvertPlan plan;
-    if (!convert_plan_make(options, &plan, &error))
+    switch (convert_plan_make(options, &plan, &error)) {
+    case PlanResult::ready:
+        break;
+    case PlanResult::usage_error:
         return usage_error(error);
+    case PlanResult::cannot_start:
+        stderr_write("korvel-convert: " + error + "\n");
+        return EXIT_USAGE;
+    }
     ConvertReport report;
     if (!options.report.empty() && !open_report(options, plan, &report, &error)) {
         stderr_write("korvel-convert: " + error + "\n");

@@ -248,7 +248,8 @@ std::string pdf_date(time_t time) {
 } // namespace
 
 int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
-                     const PdfInfo &info, FILE *out, ConvertProgress *progress) {
+                     const PdfInfo &info, FILE *out, ConvertProgress *progress,
+                     std::string *failure) {
     if (!page_setup_holds_lines(setup))
         return -1;
     PageWalk walk = page_walk_start(first, setup, info.footer_path);
@@ -282,7 +283,10 @@ int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSe
 
     cairo_destroy(page.cr);
     cairo_surface_finish(surface);
-    bool ok = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && !sink.failed;
+    cairo_status_t status = cairo_surface_status(surface);
+    bool ok = status == CAIRO_STATUS_SUCCESS && !sink.failed;
+    if (status != CAIRO_STATUS_SUCCESS && !sink.failed && failure)
+        *failure = std::string("cairo: ") + cairo_status_to_string(status);
     cairo_surface_destroy(surface);
     for (cairo_font_face_t *face : page.faces)
         cairo_font_face_destroy(face);
