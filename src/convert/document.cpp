@@ -12,20 +12,31 @@ namespace {
 
 constexpr size_t COPY_BLOCK_SIZE = 256 * 1024;
 
+std::string document_limit() {
+    return std::to_string(LINES_MEMORY_LIMIT >> 20) + " MB";
+}
+
+// Copies standard input up to the most a document's lines may take: past
+// that it could not be loaded whole, and an endless input would fill the disk.
 bool copy_stdin(std::FILE *to, std::string *reason) {
     std::vector<char> buffer(COPY_BLOCK_SIZE);
-    for (;;) {
+    for (size_t copied = 0;;) {
         errno = 0;
         size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
         if (got > 0 && std::fwrite(buffer.data(), 1, got, to) != got) {
             *reason = std::string("cannot hold standard input: ") + std::strerror(errno);
             return false;
         }
+        copied += got;
+        if (copied > LINES_MEMORY_LIMIT) {
+            *reason = "longer than a document may be (" + document_limit() + ")";
+            return false;
+        }
         if (got == buffer.size())
             continue;
         if (!std::ferror(stdin))
             break;
-        *reason = std::string("cannot read standard input: ") + std::strerror(errno);
+        *reason = std::string("cannot read: ") + std::strerror(errno);
         return false;
     }
     if (std::fflush(to) == 0 && !std::ferror(to))
@@ -37,6 +48,10 @@ bool copy_stdin(std::FILE *to, std::string *reason) {
 // Standard input is copied to a temporary file first; it is removed as
 // soon as the lines are in memory.
 int load_stdin(LoadedDocument *document, std::string *reason) {
+    if (stdin_was_closed()) {
+        *reason = "cannot read: it is closed";
+        return LINES_LOAD_FAILED;
+    }
     document->modified = stdin_modified();
     TempFile copy;
     if (!temp_file_create_for_stdin(&copy, reason))
@@ -74,6 +89,6 @@ bool document_load(const ConvertJob &job, LoadedDocument *document, std::string 
         *reason = "could not be read completely: a read error";
     if (result == LINES_LOAD_NO_MEMORY)
         *reason = "could not be read completely: out of memory (its lines may take up to " +
-                  std::to_string(LINES_MEMORY_LIMIT >> 20) + " MB)";
+                  document_limit() + ")";
     return result == LINES_LOAD_OK;
 }

@@ -4,6 +4,7 @@
 #include "convert/output_file.h"
 #include "convert/system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,11 @@ namespace {
 
 std::string error_text(int error) {
     return error ? std::strerror(error) : "write error";
+}
+
+// Why a writer failed: what it said, or else the system's error.
+std::string write_failure(const std::string &failure) {
+    return failure.empty() ? error_text(errno) : failure;
 }
 
 // Pages go to temporary files and are renamed into place only when every
@@ -54,6 +60,17 @@ bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineN
         ok = output_file_commit(&pages.files[pending - 1], settings.replace, &pages.reason);
         pending -= ok;
     }
+    // A page set is replaced whole: an earlier, longer conversion's last
+    // pages go.
+    for (size_t n = 0; ok && n < job.earlier_pages.size(); ++n) {
+        const std::string &earlier = job.earlier_pages[n];
+        bool rewritten = std::any_of(pages.files.begin(), pages.files.end(),
+                                     [&](const OutputFile &file) { return file.path == earlier; });
+        if (!rewritten && std::remove(earlier.c_str()) != 0 && errno != ENOENT) {
+            *reason = "cannot remove the earlier page " + earlier + ": " + error_text(errno);
+            return false;
+        }
+    }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)
             if (n >= pending)
@@ -70,11 +87,20 @@ bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineN
 
 bool write_to_stdout(const JobSettings &settings, const LineNode *first, const DocumentNames &names,
                      ConvertProgress *progress, std::string *reason) {
+    if (stdout_was_closed()) {
+        *reason = "cannot write to standard output: it is closed";
+        return false;
+    }
     errno = 0;
-    int written = settings.format->write_file(first, names, settings.writer, stdout, progress);
+    std::string failure;
+    int written =
+        settings.format->write_file(first, names, settings.writer, stdout, progress, &failure);
     if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout))
         return true;
-    *reason = "cannot write to standard output: " + error_text(errno);
+    // The reader has gone (`| head`): the rest is not wanted.
+    if (errno == EPIPE)
+        end_as_closed_pipe();
+    *reason = "cannot write to standard output: " + write_failure(failure);
     return false;
 }
 
@@ -84,9 +110,10 @@ bool write_file(const JobSettings &settings, const ConvertJob &job, const LineNo
     if (!output_file_open(&file, job.output, reason))
         return false;
     errno = 0;
-    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress) !=
-        0) {
-        *reason = "cannot write " + job.output + ": " + error_text(errno);
+    std::string failure;
+    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress,
+                                    &failure) != 0) {
+        *reason = "cannot write " + job.output + ": " + write_failure(failure);
         output_file_discard(&file);
         return false;
     }
@@ -106,7 +133,7 @@ bool convert_job_run(const JobSettings &settings, const ConvertJob &job, Convert
     result->lines = lines_count(&document.lines);
     if (settings.format->needs_fonts)
         result->pages = document_page_count(settings.writer.page, result->lines);
-    std::string footer = job.from_stdin ? STDIN_DOCUMENT_NAME : path_utf8(job.input);
+    std::string footer = job.from_stdin ? STDIN_DOCUMENT_NAME : path_readable(job.input);
     std::string title = footer.substr(path_name_start(footer));
     DocumentNames names{title.c_str(), footer.c_str(), document.modified};
     if (settings.format->write_pages)

@@ -6,6 +6,7 @@
 #include "convert/run.h"
 #include "convert/system.h"
 #include "convert/temp_file.h"
+#include "korvel_version.h"
 
 #include <cstdio>
 #include <string>
@@ -57,12 +58,19 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("korvel-convert " KORVEL_VERSION);
+        std::puts("korvel-convert " KORVEL_VERSION_STRING);
         return 0;
     }
     ConvertPlan plan;
-    if (!convert_plan_make(options, &plan, &error))
+    switch (convert_plan_make(options, &plan, &error)) {
+    case PlanResult::ready:
+        break;
+    case PlanResult::usage_error:
         return usage_error(error);
+    case PlanResult::cannot_start:
+        stderr_write("korvel-convert: " + error + "\n");
+        return EXIT_USAGE;
+    }
     ConvertReport report;
     if (!options.report.empty() && !open_report(options, plan, &report, &error)) {
         stderr_write("korvel-convert: " + error + "\n");

@@ -3,7 +3,6 @@
 #include "convert/system.h"
 #include "convert/writers/page_writers.h"
 
-#include <cerrno>
 #include <cstdlib>
 
 const char CONVERT_USAGE[] =
@@ -38,21 +37,33 @@ const char CONVERT_USAGE[] =
 
 namespace {
 
+// Plain decimal numbers only: strtol and strtod would also take signs,
+// spaces, hexadecimal and exponents ("0x10", "1e1").
+bool is_decimal(const std::string &text, bool fraction) {
+    size_t digits = text.find_first_not_of("0123456789");
+    if (digits == 0 || text.empty())
+        return false;
+    if (digits == std::string::npos)
+        return true;
+    return fraction && text[digits] == '.' && digits + 1 < text.size() &&
+           text.find_first_not_of("0123456789", digits + 1) == std::string::npos;
+}
+
 bool parse_int(const std::string &text, int low, int high, int *value) {
-    errno = 0;
-    char *end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || parsed < low || parsed > high)
+    if (!is_decimal(text, false) || text.size() > 9)
+        return false;
+    long parsed = std::strtol(text.c_str(), nullptr, 10);
+    if (parsed < low || parsed > high)
         return false;
     *value = static_cast<int>(parsed);
     return true;
 }
 
 bool parse_margin(const std::string &text, double *value) {
-    char *end = nullptr;
-    double parsed = std::strtod(text.c_str(), &end);
-    // The negated test also refuses NaN.
-    if (text.empty() || *end != '\0' || !(parsed >= 0 && parsed <= CONVERT_MAX_MARGIN_MM))
+    if (!is_decimal(text, true))
+        return false;
+    double parsed = std::strtod(text.c_str(), nullptr);
+    if (parsed > CONVERT_MAX_MARGIN_MM)
         return false;
     *value = parsed;
     return true;

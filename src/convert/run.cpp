@@ -77,10 +77,13 @@ void draw_progress_locked() {
     std::string left = done > 0 && total > done
                            ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
                            : "";
+    char files[64] = "";
+    if (reporter.total_files > 1) // one document is its megabytes alone
+        std::snprintf(files, sizeof files, "%zu of %zu files, ", reporter.files_done.load(),
+                      reporter.total_files);
     char text[160];
-    std::snprintf(text, sizeof text, "%zu of %zu files, %.1f of %.1f MB, %s elapsed%s",
-                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
-                  minutes_seconds(elapsed).c_str(), left.c_str());
+    std::snprintf(text, sizeof text, "%s%.1f of %.1f MB, %s elapsed%s", files, done / 1e6,
+                  total / 1e6, minutes_seconds(elapsed).c_str(), left.c_str());
     rewrite_line_locked(text);
     reporter.line_shown = true;
 }
@@ -153,6 +156,8 @@ void work(const ConvertPlan &plan, ConvertReport *report, std::atomic<size_t> *n
 } // namespace
 
 size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertReport *report) {
+    for (const std::string &notice : plan.notices)
+        report_failure(notice);
     reporter.start = Clock::now();
     for (const ConvertFailure &failure : plan.failures) {
         report_failure(failure_message(failure));

@@ -62,6 +62,20 @@ class PathsTest(WindowsConvertTest):
                                         stdin=self.read("Архив/Документ.krv"))
         self.assertEqual((status, err, out), (0, "", self.read("native/Документ.txt")))
 
+    def test_paths_out_of_reach_are_named(self):
+        # Past MAX_PATH, and a name in bytes that no ANSI name can hold: each is
+        # named, the rest converted.
+        self.write("в/" + "/".join(["д" * 60] * 5) + "/глубоко.krv", b"deep\r\n")
+        self.write("в/мелко.krv", b"near\r\n")
+        with open(os.path.join(self.path("в").encode(), "отчёт".encode("cp866") + b".krv"),
+                  "wb") as f:
+            f.write(b"old name\r\n")
+        status, _, err = self.windows("--to", "txt", "в", "-o", "из")
+        self.assertEqual(status, 1)
+        self.assertIn("is too long for Windows (306 characters, at most 259)", err)
+        self.assertIn("cannot write (shown as ?)", err)
+        self.assertEqual(self.files("из"), ["мелко.txt"])
+
     def test_pdf_pages_render_as_the_native_ones(self):
         with open(SAMPLE, "rb") as sample:
             self.write("образец.krv", sample.read() * 3)  # pages "k из 3"

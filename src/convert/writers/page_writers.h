@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 struct PageSetup {
     double paper_width_mm, paper_height_mm, margin_mm;
@@ -43,9 +44,11 @@ struct PdfInfo {
 };
 
 // Writes the document as PDF. An empty document gives one page with only
-// its footer. Returns 0, or -1 when writing failed.
+// its footer. Returns 0, or -1 when writing failed; when cairo itself failed
+// (not a write), `failure` (if given) says why.
 int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
-                     const PdfInfo &info, FILE *out, ConvertProgress *progress);
+                     const PdfInfo &info, FILE *out, ConvertProgress *progress,
+                     std::string *failure = nullptr);
 
 // PNG: one file per page; the caller decides where each page goes.
 struct PngPageOutput {
