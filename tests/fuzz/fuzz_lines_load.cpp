@@ -8,7 +8,8 @@
 // sets the memory limit (0: the default, else that many times 64 KB), then
 // come records of a three-byte repeat count, a length byte and that many
 // bytes, repeated that many times, up to RECIPE_MAX_SIZE in all.
-// Seeds: tests/fuzz/fuzz_lines_load_seeds/.
+// Seeds: tests/fuzz/fuzz_lines_load_seeds/ (small inputs) and
+// tests/fuzz/fuzz_lines_load_recipes_seeds/ (recipes), each run on its own.
 #include "lines/lines.h"
 #include "lines/lines_testing.h"
 #include "lines/text_stream.h"
