@@ -4,20 +4,23 @@
 # Windows one goes into dist/ beside korvel.exe and uses its fonts\.
 if(WIN32)
     set(KORVEL_CONVERT_DIR ${KORVEL_DIST_DIR})
-    set(KORVEL_CONVERT_SYSTEM src/convert/system_win.cpp src/convert/output_file_win.cpp)
+    set(KORVEL_CONVERT_SYSTEM src/convert/system_win.cpp src/convert/temp_file_win.cpp)
 else()
     set(KORVEL_CONVERT_DIR ${CMAKE_BINARY_DIR}/convert)
-    set(KORVEL_CONVERT_SYSTEM src/convert/system_posix.cpp
-        src/convert/output_file_posix.cpp)
+    set(KORVEL_CONVERT_SYSTEM src/convert/system_posix.cpp src/convert/temp_file_posix.cpp)
 endif()
 
 add_executable(korvel-convert
     src/convert/main.cpp
     src/convert/options.cpp
+    src/convert/formats.cpp
     src/convert/plan.cpp
+    src/convert/plan_outputs.cpp
     src/convert/font_set.cpp
+    src/convert/document.cpp
     src/convert/job.cpp
     src/convert/run.cpp
+    src/convert/temp_file.cpp
     src/convert/output_file.cpp
     ${KORVEL_CONVERT_SYSTEM}
 )

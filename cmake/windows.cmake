@@ -71,6 +71,21 @@ target_include_directories(sample_plugin PRIVATE sdk)
 set_target_properties(sample_plugin PROPERTIES PREFIX "" OUTPUT_NAME keep_open
     RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)
 
+# The Find plug-in (Find, F3, Go to line, Select all, Copy) ships with the
+# viewer: dist/Plugins/find.dll. Its texts are CP1251, like the viewer's.
+add_library(find_plugin SHARED
+    src/find_plugin/find_plugin.cpp
+    src/find_plugin/find_commands.cpp
+    src/find_plugin/find_dialogs.cpp
+    src/find_plugin/document_file_win.cpp
+    src/find_plugin/find_plugin.rc
+)
+target_include_directories(find_plugin PRIVATE sdk ${PROJECT_SOURCE_DIR})
+target_compile_options(find_plugin PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP1251>)
+target_link_libraries(find_plugin PRIVATE korvel_find_core user32)
+set_target_properties(find_plugin PROPERTIES PREFIX "" OUTPUT_NAME find
+    RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)
+
 # The Windows zip for users: build/win/packages/korvel-viewer-<version>-win32.zip
 # (scripts/package.sh puts it with the Debian package into build/packages).
 set(KORVEL_ZIP ${CMAKE_BINARY_DIR}/packages/korvel-viewer-${PROJECT_VERSION}-win32.zip)
@@ -79,7 +94,7 @@ file(GLOB KORVEL_ZIP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fonts/LICEN
 add_custom_command(OUTPUT ${KORVEL_ZIP}
     COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh ${PROJECT_SOURCE_DIR} ${KORVEL_DIST_DIR}
             ${PROJECT_VERSION} ${KORVEL_ZIP} ${CMAKE_STRIP}
-    DEPENDS korvel korvel-convert ${KORVEL_DIST_FONTS} ${KORVEL_ZIP_SOURCES} ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh
+    DEPENDS korvel korvel-convert find_plugin ${KORVEL_DIST_FONTS} ${KORVEL_ZIP_SOURCES} ${PROJECT_SOURCE_DIR}/scripts/make-zip.sh
             ${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${PROJECT_SOURCE_DIR}/LICENSE
     VERBATIM)
 add_custom_target(korvel_zip ALL DEPENDS ${KORVEL_ZIP})

@@ -3,7 +3,8 @@
 #   make-zip.sh SOURCE_DIR DIST_DIR VERSION OUT.zip [STRIP]
 # The zip holds one folder, korvel-viewer-VERSION, with the program (and the
 # converter korvel-convert.exe when the build made it), its fonts
-# and their licences, an empty Plugins folder, README.txt for users, LICENSE
+# and their licences, the Plugins folder with the plug-in that ships with the
+# viewer (find.dll: Find, Go to line, Select all, Copy), README.txt for users, LICENSE
 # and the plug-in kit (sdk). Text for users gets CR LF line ends.
 set -euo pipefail
 
@@ -14,9 +15,10 @@ rm -rf "$stage" "$out"
 top="$stage/$name"
 mkdir -p "$top/fonts/LICENSES" "$top/Plugins" "$top/sdk/sample"
 
-for program in korvel.exe korvel-convert.exe; do
+# Only the plug-in that ships: dist/Plugins may also hold the SDK's sample.
+for program in korvel.exe korvel-convert.exe Plugins/find.dll; do
     [ -f "$dist/$program" ] || continue
-    cp "$dist/$program" "$top/"
+    cp "$dist/$program" "$top/$program"
     # Without the debugging information the build keeps for the tests.
     [ -z "$strip" ] || "$strip" --strip-debug "$top/$program"
 done

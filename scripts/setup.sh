@@ -24,6 +24,8 @@ packages=(
   # running the Windows program (fonts-wine: Wine's own Marlett font, which
   # draws the title bar's buttons; it is only a recommendation of wine)
   wine wine32:i386 fonts-wine xvfb xauth xdotool x11-utils imagemagick
+  # the clipboard as X sees it, for the Find plug-in's end-to-end test
+  xclip
   # printing tests
   ghostscript
   locales

@@ -77,7 +77,7 @@ std::string typical_text(int lines) {
 
 struct Fonts {
     std::string bytes[FONT_COUNT];
-    ConvertFonts fonts{};
+    PageFonts fonts{};
 };
 
 void load_fonts(Fonts &fonts, const std::string &folder) {

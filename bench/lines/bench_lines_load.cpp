@@ -145,7 +145,8 @@ int main(int argc, char **argv) {
     for (int round = 0; round < ROUNDS; ++round) {
         size_t previous = feeds;
         auto start = std::chrono::steady_clock::now();
-        LineFile *file = line_file_open(path.c_str());
+        LinesRefusal refusal;
+        LineFile *file = line_file_open(path.c_str(), &refusal);
         feeds = 0;
         for (long got; (got = line_file_read(file, block.data(), block.size())) > 0;)
             for (const char *at = block.data(), *end = at + got;

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -30,24 +30,32 @@ bool read_font(const std::string &path, unsigned char *glyphs, std::string *reas
     return true;
 }
 
+// The folder of the shipped fonts: beside the program, or where the package
+// puts them.
+std::string shipped_fonts_folder() {
+    std::string beside = program_folder();
+    std::string candidates[] = {path_joined(beside, "fonts"),
+                                path_joined(beside, "../lib/korvel/fonts")};
+    for (const std::string &candidate : candidates) {
+        FileFacts facts{};
+        std::string reason;
+        if (file_facts(path_joined(candidate, FONT_FILE_NAMES[0]), &facts, &reason))
+            return candidate;
+    }
+    return candidates[0];
+}
+
 } // namespace
 
-bool convert_fonts_load(const std::string &folder, ConvertFontSet *fonts, std::string *reason) {
-    fonts->folder = folder;
-    if (folder.empty()) {
-        std::string beside = program_folder();
-        std::string candidates[] = {path_joined(beside, "fonts"),
-                                    path_joined(beside, "../lib/korvel/fonts")};
-        fonts->folder = candidates[0];
-        for (const std::string &candidate : candidates)
-            if (access(path_joined(candidate, FONT_FILE_NAMES[0]).c_str(), F_OK) == 0) {
-                fonts->folder = candidate;
-                break;
-            }
-    }
-    for (int n = 0; n < FONT_COUNT; ++n)
-        if (!read_font(path_joined(fonts->folder, FONT_FILE_NAMES[n]), fonts->glyphs[n].data(),
-                       reason))
+bool page_fonts_load(const std::string &folder, PageFonts *fonts, std::string *reason) {
+    // Kept to the end of the run: the writers draw from these bytes.
+    static std::unique_ptr<unsigned char[]> loaded(new unsigned char[FONT_COUNT * FONT_DATA_SIZE]);
+    std::string from = folder.empty() ? shipped_fonts_folder() : folder;
+    for (int n = 0; n < FONT_COUNT; ++n) {
+        fonts->glyphs[n] = loaded.get() + static_cast<size_t>(n) * FONT_DATA_SIZE;
+        if (!read_font(path_joined(from, FONT_FILE_NAMES[n]),
+                       loaded.get() + static_cast<size_t>(n) * FONT_DATA_SIZE, reason))
             return false;
+    }
     return true;
 }

@@ -3,17 +3,12 @@
 // where the package installs them) or in the folder --fonts names.
 #pragma once
 
-#include "fonts/font_format.h"
+#include "convert/writers/page_picture.h"
 
-#include <array>
 #include <string>
 
-struct ConvertFontSet {
-    std::string folder;
-    std::array<std::array<unsigned char, FONT_DATA_SIZE>, FONT_COUNT> glyphs;
-};
-
 // Reads all ten fonts from `folder`, or from the shipped fonts when it is
-// empty. False with `reason` set when a font is missing or is not a font
-// file (exactly FONT_DATA_SIZE bytes).
-bool convert_fonts_load(const std::string &folder, ConvertFontSet *fonts, std::string *reason);
+// empty, into `fonts`, whose bytes stay for the rest of the run. False with
+// `reason` set when a font is missing or is not a font file (exactly
+// FONT_DATA_SIZE bytes).
+bool page_fonts_load(const std::string &folder, PageFonts *fonts, std::string *reason);

@@ -1,15 +1,12 @@
 // korvel-convert: KORVEL documents and MS-DOS text files into PDF, UTF-8
 // text, HTML or PNG pages.
-#include "convert/font_set.h"
-#include "convert/job.h"
 #include "convert/options.h"
 #include "convert/plan.h"
 #include "convert/run.h"
 #include "convert/system.h"
-#include "convert/output_file.h"
+#include "convert/temp_file.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 namespace {
@@ -26,7 +23,7 @@ int usage_error(const std::string &message) {
 
 int main(int argc, char **argv) {
     convert_system_start();
-    output_files_guard_signals(convert_run_interrupted);
+    temp_files_guard_signals(convert_run_interrupted);
     ConvertOptions options;
     std::string error;
     if (!convert_options_parse(argc, argv, &options, &error))
@@ -39,22 +36,9 @@ int main(int argc, char **argv) {
         std::puts("korvel-convert " KORVEL_VERSION);
         return 0;
     }
-    ConvertSettings settings{&options, nullptr, {}, {}};
-    auto fonts = std::make_unique<ConvertFontSet>();
-    if (options.format == ConvertFormat::pdf || options.format == ConvertFormat::png) {
-        if (!convert_fonts_load(options.fonts_dir, fonts.get(), &error))
-            return usage_error(error);
-        for (int n = 0; n < FONT_COUNT; ++n)
-            settings.fonts.glyphs[n] = fonts->glyphs[n].data();
-    }
-    settings.page =
-        options.letter ? page_setup_letter(options.margin_mm) : page_setup_a4(options.margin_mm);
-    if (!page_setup_holds_lines(settings.page))
-        return usage_error("the margins leave no room for a line on the page");
     ConvertPlan plan;
     if (!convert_plan_make(options, &plan, &error))
         return usage_error(error);
-    settings.plan = &plan;
     int workers = options.jobs ? options.jobs : processor_count();
-    return convert_run(settings, workers) ? EXIT_FAILED : 0;
+    return convert_run(plan, workers, options.quiet) ? EXIT_FAILED : 0;
 }

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <strings.h>
 
 const char CONVERT_USAGE[] =
     "Usage: korvel-convert [options] INPUT...\n"
@@ -35,21 +34,6 @@ const char CONVERT_USAGE[] =
 
 namespace {
 
-constexpr struct {
-    const char *name;
-    ConvertFormat format;
-} FORMAT_NAMES[] = {
-    {"pdf", ConvertFormat::pdf},  {"txt", ConvertFormat::txt}, {"html", ConvertFormat::html},
-    {"htm", ConvertFormat::html}, {"png", ConvertFormat::png},
-};
-
-ConvertFormat format_named(const std::string &name) {
-    for (const auto &entry : FORMAT_NAMES)
-        if (strcasecmp(name.c_str(), entry.name) == 0)
-            return entry.format;
-    return ConvertFormat::none;
-}
-
 bool parse_int(const std::string &text, int low, int high, int *value) {
     errno = 0;
     char *end = nullptr;
@@ -74,8 +58,8 @@ bool parse_margin(const std::string &text, double *value) {
 bool take_value(const std::string &name, const std::string &value, ConvertOptions *options,
                 std::string *error) {
     if (name == "--to") {
-        options->format = format_named(value);
-        if (options->format != ConvertFormat::none)
+        options->format = output_format_named(value);
+        if (options->format)
             return true;
         *error = "--to takes pdf, txt, html or png, not '" + value + "'";
         return false;
@@ -98,8 +82,8 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
         return false;
     }
     if (name == "--paper") {
-        bool a4 = strcasecmp(value.c_str(), "a4") == 0;
-        options->letter = strcasecmp(value.c_str(), "letter") == 0;
+        bool a4 = same_ignoring_case(value, "a4");
+        options->letter = same_ignoring_case(value, "letter");
         if (a4 || options->letter)
             return true;
         *error = "--paper takes a4 or letter, not '" + value + "'";
@@ -153,34 +137,12 @@ bool take_flag(const std::string &name, ConvertOptions *options) {
 
 } // namespace
 
-ConvertFormat convert_format_of_path(const std::string &path) {
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < path_name_start(path))
-        return ConvertFormat::none;
-    return format_named(path.substr(dot + 1));
-}
-
-const char *convert_format_extension(ConvertFormat format) {
-    switch (format) {
-    case ConvertFormat::pdf:
-        return "pdf";
-    case ConvertFormat::txt:
-        return "txt";
-    case ConvertFormat::html:
-        return "html";
-    case ConvertFormat::png:
-        return "png";
-    case ConvertFormat::none:
-        break;
-    }
-    return "";
-}
-
 bool convert_options_parse(int argc, char **argv, ConvertOptions *options, std::string *error) {
     bool options_ended = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
-        if (options_ended || argument == "-" || argument.empty() || argument[0] != '-') {
+        if (options_ended || is_standard_stream(argument) || argument.empty() ||
+            argument[0] != '-') {
             options->inputs.push_back(argument);
             continue;
         }
@@ -217,7 +179,7 @@ bool convert_options_parse(int argc, char **argv, ConvertOptions *options, std::
             return false;
         }
     }
-    if (options->format == ConvertFormat::none && !options->output.empty())
-        options->format = convert_format_of_path(options->output);
+    if (!options->format && !options->output.empty())
+        options->format = output_format_of_path(options->output);
     return true;
 }

@@ -1,13 +1,19 @@
 // The converter's command line: what to convert, into which format, where.
 #pragma once
 
+#include "convert/formats.h"
+
 #include <string>
 #include <vector>
 
-enum class ConvertFormat { none, pdf, txt, html, png };
+// The name that stands for standard input as an input, standard output as -o.
+constexpr char STANDARD_STREAM_NAME[] = "-";
+inline bool is_standard_stream(const std::string &path) {
+    return path == STANDARD_STREAM_NAME;
+}
 
 struct ConvertOptions {
-    ConvertFormat format = ConvertFormat::none;
+    const OutputFormat *format = nullptr;
     std::string output;    // -o: a file, a folder or "-"; empty when not given
     std::string fonts_dir; // --fonts; empty: the shipped fonts
     int jobs = 0;          // 0: one per processor
@@ -28,10 +34,6 @@ constexpr int CONVERT_MAX_JOBS = 64;
 constexpr double CONVERT_MAX_MARGIN_MM = 50;
 
 // Parses argv[1..]; false with `error` set for a usage error. When neither
-// --to nor -o's extension names the format, `format` stays none.
+// --to nor -o's extension names the format, `format` stays null.
 bool convert_options_parse(int argc, char **argv, ConvertOptions *options, std::string *error);
-// The format an output file name's extension names (any letter case), or none.
-ConvertFormat convert_format_of_path(const std::string &path);
-// "pdf", "txt", "html", "png": the extension outputs get.
-const char *convert_format_extension(ConvertFormat format);
 extern const char CONVERT_USAGE[];

@@ -1,59 +1,77 @@
-// What output files do alike on every system; creating, renaming and
-// interrupts are in output_file_posix.cpp and output_file_win.cpp.
 #include "convert/output_file.h"
 
-#include "convert/output_file_registry.h"
+#include "convert/system.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-std::mutex temp_registry_lock;
-std::vector<std::string> &temp_registry = *new std::vector<std::string>;
+namespace {
 
-void temp_registry_forget(const std::string &path) {
-    std::lock_guard hold(temp_registry_lock);
-    auto found = std::find(temp_registry.begin(), temp_registry.end(), path);
-    if (found != temp_registry.end())
-        temp_registry.erase(found);
+constexpr size_t STREAM_BUFFER_SIZE = 256 * 1024;
+
+} // namespace
+
+std::string output_exists_reason(const std::string &path) {
+    return path + " exists (--force replaces it)";
+}
+
+bool output_file_open(OutputFile *file, const std::string &path, std::string *reason) {
+    file->path = path;
+    std::string folder;
+    if (!folders_make_for(path, &folder, reason))
+        return false;
+    std::string error;
+    if (!temp_file_create_beside(path, &file->temp, &error)) {
+        *reason = "cannot write in " + (folder.empty() ? std::string(".") : folder) + ": " + error;
+        return false;
+    }
+    setvbuf(file->temp.stream, nullptr, _IOFBF, STREAM_BUFFER_SIZE);
+    return true;
 }
 
 bool output_file_close(OutputFile *file, std::string *reason) {
+    std::FILE *stream = file->temp.stream;
     errno = 0;
-    bool written = std::fflush(file->stream) == 0 && !std::ferror(file->stream);
+    bool written = std::fflush(stream) == 0 && !std::ferror(stream);
     int error = written ? 0 : errno;
-    if (std::fclose(file->stream) != 0 && written) {
+    if (std::fclose(stream) != 0 && written) {
         written = false;
         error = errno;
     }
-    file->stream = nullptr;
+    file->temp.stream = nullptr;
     if (!written)
         *reason = "cannot write " + file->path + ": " + std::strerror(error ? error : EIO);
     return written;
 }
 
 void output_file_discard(OutputFile *file) {
-    if (file->stream)
-        std::fclose(file->stream);
-    file->stream = nullptr;
-    if (file->temp_path.empty())
+    if (file->temp.stream)
+        std::fclose(file->temp.stream);
+    file->temp.stream = nullptr;
+    if (file->temp.path.empty())
         return;
-    temp_file_remove(file->temp_path);
-    file->temp_path.clear();
+    temp_file_remove(file->temp.path);
+    file->temp.path.clear();
 }
 
 bool output_file_commit(OutputFile *file, bool replace, std::string *reason) {
-    if ((file->stream && !output_file_close(file, reason)) ||
-        !output_file_rename(*file, replace, reason)) {
+    if (file->temp.stream && !output_file_close(file, reason)) {
         output_file_discard(file);
         return false;
     }
-    temp_registry_forget(file->temp_path);
-    file->temp_path.clear();
-    return true;
-}
-
-void temp_file_remove(const std::string &path) {
-    std::remove(path.c_str());
-    temp_registry_forget(path);
+    std::string error;
+    switch (file_rename(file->temp.path, file->path, replace, &error)) {
+    case RenameResult::renamed:
+        temp_file_forget(file->temp.path);
+        file->temp.path.clear();
+        return true;
+    case RenameResult::exists:
+        *reason = output_exists_reason(file->path);
+        break;
+    case RenameResult::failed:
+        *reason = "cannot write " + file->path + ": " + error;
+        break;
+    }
+    output_file_discard(file);
+    return false;
 }

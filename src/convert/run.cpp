@@ -103,15 +103,14 @@ void advance(void *context, size_t bytes) {
     reporter.bytes_done += bytes;
 }
 
-void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
-    const std::vector<ConvertJob> &jobs = settings.plan->jobs;
+void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
+    const std::vector<ConvertJob> &jobs = plan.jobs;
     for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!convert_job_run(settings, jobs[n], &progress, &reason)) {
-            report_failure((jobs[n].input == "-" ? "standard input" : jobs[n].input) + ": " +
-                           reason);
+        if (!convert_job_run(plan.settings, jobs[n], &progress, &reason)) {
+            report_failure(job_input_name(jobs[n]) + ": " + reason);
             ++*failed;
         }
         // The writers count line bytes; the file also held line ends and codes.
@@ -123,8 +122,7 @@ void work(const ConvertSettings &settings, std::atomic<size_t> *next, std::atomi
 
 } // namespace
 
-size_t convert_run(const ConvertSettings &settings, int workers) {
-    const ConvertPlan &plan = *settings.plan;
+size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
     for (const std::string &failure : plan.failures)
         report_failure(failure);
     reporter.start = Clock::now();
@@ -132,7 +130,7 @@ size_t convert_run(const ConvertSettings &settings, int workers) {
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
     std::thread progress;
-    if (!settings.options->quiet && stderr_is_terminal() &&
+    if (!quiet && stderr_is_terminal() &&
         (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
         progress = std::thread(show_progress);
 
@@ -141,8 +139,8 @@ size_t convert_run(const ConvertSettings &settings, int workers) {
     std::vector<std::thread> threads;
     size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
     for (size_t n = 1; n < thread_count; ++n)
-        threads.emplace_back(work, std::cref(settings), &next, &failed);
-    work(settings, &next, &failed);
+        threads.emplace_back(work, std::cref(plan), &next, &failed);
+    work(plan, &next, &failed);
     for (std::thread &thread : threads)
         thread.join();
 

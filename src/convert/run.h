@@ -4,11 +4,11 @@
 
 #include "convert/job.h"
 
-// Converts every job of `settings.plan` with `workers` threads and names
-// each input that failed, the plan's own failures first. Returns how many
-// inputs failed, those included. Outputs do not depend on `workers`: each
-// job is converted alone, whichever thread takes it.
-size_t convert_run(const ConvertSettings &settings, int workers);
+// Converts every job of `plan` with `workers` threads and names each input
+// that failed, the plan's own failures first; shows a progress line unless
+// `quiet`. Returns how many inputs failed, those included. Outputs do not
+// depend on `workers`: each job is converted alone, whichever thread takes it.
+size_t convert_run(const ConvertPlan &plan, int workers, bool quiet);
 // Ends a progress line that is showing, so the shell's prompt starts on a
 // fresh line; for a run that is interrupted.
 void convert_run_interrupted();

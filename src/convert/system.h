@@ -1,8 +1,9 @@
 // What the converter needs from the operating system beyond standard C++:
-// path names, facts about files and folders, the program's folder, the
-// number of processors and the console. One implementation per system:
-// convert_system_posix.cpp and convert_system_win.cpp (paths there are in
-// the ANSI code page, as the command line gives them).
+// path names, facts about files and folders, making folders and renaming,
+// standard input, the program's folder, the number of processors and the
+// console. One implementation per system: system_posix.cpp and
+// system_win.cpp (paths there are in the ANSI code page, as the command line
+// gives them); temporary files are temp_file's.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,6 @@
 #include <utility>
 #include <vector>
 
-// The separator this system writes between folder names.
-extern const char PATH_SEPARATOR;
 // Where the file name starts in `path`: after the last separator ('/', and
 // on Windows also '\' or a drive's "C:"); 0 when there is none.
 size_t path_name_start(const std::string &path);
@@ -35,8 +34,20 @@ struct FileFacts {
 bool file_facts(const std::string &path, FileFacts *facts, std::string *reason);
 // The names in `folder` but "." and ".."; false with `reason` when it cannot be read.
 bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason);
-// Why a file the loader could not open cannot be opened.
-std::string file_open_failure(const std::string &path);
+// The system's message for an error code (errno, or GetLastError on Windows).
+std::string system_error_text(unsigned long error);
+
+// Creates the folders up to the file `path`; `folder` is their path, empty
+// when `path` has none. False with `reason` set when one cannot be made.
+bool folders_make_for(const std::string &path, std::string *folder, std::string *reason);
+enum class RenameResult { renamed, exists, failed };
+// Renames `from` to `to`, over an existing file only when `replace`; on
+// failure `error` is the system's message.
+RenameResult file_rename(const std::string &from, const std::string &to, bool replace,
+                         std::string *error);
+
+// When standard input was last changed if it is a file on a disk, else now.
+time_t stdin_modified();
 
 // The folder the running program is in.
 std::string program_folder();
@@ -50,8 +61,3 @@ void convert_system_start();
 bool stderr_is_terminal();
 // Writes `text` to standard error; on a console in its own characters.
 void stderr_write(const std::string &text);
-
-#ifdef _WIN32
-// The system's message for a Windows error code, without the final period.
-std::string windows_error_text(unsigned long error);
-#endif

@@ -5,12 +5,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <sched.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-const char PATH_SEPARATOR = '/';
 
 size_t path_name_start(const std::string &path) {
     size_t slash = path.find_last_of('/');
@@ -60,14 +59,55 @@ bool folder_names(const std::string &folder, std::vector<std::string> *names, st
     return true;
 }
 
-std::string file_open_failure(const std::string &path) {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        return std::string("cannot open: ") + std::strerror(errno);
+std::string system_error_text(unsigned long error) {
+    return std::strerror(static_cast<int>(error));
+}
+
+bool folders_make_for(const std::string &path, std::string *folder, std::string *reason) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    *folder = parent.string();
+    std::error_code error;
+    if (parent.empty() || std::filesystem::is_directory(parent, error))
+        return true;
+    std::filesystem::create_directories(parent, error);
+    if (!error)
+        return true;
+    *reason = "cannot create folder " + *folder + ": " + error.message();
+    return false;
+}
+
+namespace {
+
+// Renames without replacing: renameat2 where the file system has it, else a
+// hard link, which fails the same way when the name is taken.
+int rename_no_replace(const char *from, const char *to) {
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    if (link(from, to) != 0)
+        return -1;
+    unlink(from);
+    return 0;
+}
+
+} // namespace
+
+RenameResult file_rename(const std::string &from, const std::string &to, bool replace,
+                         std::string *error) {
+    if ((replace ? std::rename(from.c_str(), to.c_str())
+                 : rename_no_replace(from.c_str(), to.c_str())) == 0)
+        return RenameResult::renamed;
+    if (errno == EEXIST)
+        return RenameResult::exists;
+    *error = std::strerror(errno);
+    return RenameResult::failed;
+}
+
+time_t stdin_modified() {
     struct stat status {};
-    bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    close(descriptor);
-    return regular ? "cannot open" : "not a file on a disk";
+    bool regular = fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode);
+    return regular ? status.st_mtime : time(nullptr);
 }
 
 std::string program_folder() {

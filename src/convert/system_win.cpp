@@ -13,7 +13,7 @@ namespace {
 constexpr unsigned long long FILETIME_UNIX_START = 11644473600ull;
 
 std::string last_error_text() {
-    return windows_error_text(GetLastError());
+    return system_error_text(GetLastError());
 }
 
 time_t unix_time(const FILETIME &time) {
@@ -41,8 +41,6 @@ HANDLE open_to_query(const std::string &path) {
 
 } // namespace
 
-const char PATH_SEPARATOR = '\\';
-
 size_t path_name_start(const std::string &path) {
     size_t separator = path.find_last_of("/\\:");
     return separator == std::string::npos ? 0 : separator + 1;
@@ -64,7 +62,7 @@ std::string path_utf8(const std::string &path) {
     return utf8;
 }
 
-std::string windows_error_text(unsigned long error) {
+std::string system_error_text(unsigned long error) {
     char *text = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                       FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -127,15 +125,53 @@ bool folder_names(const std::string &folder, std::vector<std::string> *names, st
     return complete;
 }
 
-std::string file_open_failure(const std::string &path) {
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return "cannot open: " + last_error_text();
-    bool on_disk = GetFileType(handle) == FILE_TYPE_DISK;
-    CloseHandle(handle);
-    return on_disk ? "cannot open" : "not a file on a disk";
+namespace {
+
+bool is_folder(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+bool folders_make_for(const std::string &path, std::string *folder, std::string *reason) {
+    *folder = path.substr(0, path_name_start(path));
+    while (folder->size() > 1 && (folder->back() == '\\' || folder->back() == '/') &&
+           (*folder)[folder->size() - 2] != ':')
+        folder->pop_back();
+    if (folder->empty() || is_folder(*folder))
+        return true;
+    DWORD error = 0;
+    for (size_t at = folder->find_first_of("/\\", 1);; at = folder->find_first_of("/\\", at + 1)) {
+        std::string part = folder->substr(0, at);
+        if (!part.empty() && part.back() != ':' && !CreateDirectoryA(part.c_str(), nullptr))
+            error = GetLastError();
+        if (at == std::string::npos)
+            break;
+    }
+    if (is_folder(*folder))
+        return true;
+    *reason = "cannot create folder " + *folder + ": " + system_error_text(error);
+    return false;
+}
+
+RenameResult file_rename(const std::string &from, const std::string &to, bool replace,
+                         std::string *error) {
+    if (MoveFileExA(from.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0))
+        return RenameResult::renamed;
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
+        return RenameResult::exists;
+    *error = system_error_text(code);
+    return RenameResult::failed;
+}
+
+time_t stdin_modified() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FILETIME written{};
+    if (GetFileType(input) == FILE_TYPE_DISK && GetFileTime(input, nullptr, nullptr, &written))
+        return unix_time(written);
+    return time(nullptr);
 }
 
 std::string program_folder() {

@@ -4,11 +4,14 @@
 // open: a pipe or a device (console, serial port, NUL) is refused.
 #pragma once
 
+#include "lines/lines.h"
+
 #include <cstddef>
 
 struct LineFile;
 
-LineFile *line_file_open(const char *path);
+// Null with `refusal` set when the file does not open or is not a file on a disk.
+LineFile *line_file_open(const char *path, LinesRefusal *refusal);
 // Bytes read into `buffer`: 0 at the end of the file, -1 on a read error.
 long line_file_read(LineFile *file, char *buffer, size_t capacity);
 // The file's size when it was opened, for planning only: others may still

@@ -11,24 +11,30 @@ struct LineFile {
     unsigned long long size;
 };
 
-LineFile *line_file_open(const char *path) {
+LineFile *line_file_open(const char *path, LinesRefusal *refusal) {
+    *refusal = {false, ENOENT};
     if (!path || !*path)
         return nullptr;
     // O_NONBLOCK: opening a FIFO must not wait for a writer; only regular
     // files are documents, as on Windows (a FIFO or a terminal could wait for
     // input for ever). Reads of a regular file ignore the flag.
     int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        refusal->system_error = static_cast<unsigned long>(errno);
         return nullptr;
+    }
     struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        *refusal = {true, 0};
         close(descriptor);
         return nullptr;
     }
     auto *file =
         new (std::nothrow) LineFile{descriptor, static_cast<unsigned long long>(status.st_size)};
-    if (!file)
+    if (!file) {
+        refusal->system_error = ENOMEM;
         close(descriptor);
+    }
     return file;
 }
 

@@ -8,17 +8,21 @@ struct LineFile {
     unsigned long long size;
 };
 
-LineFile *line_file_open(const char *path) {
+LineFile *line_file_open(const char *path, LinesRefusal *refusal) {
+    *refusal = {false, ERROR_FILE_NOT_FOUND};
     if (!path || !*path)
         return nullptr;
     HANDLE handle =
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        refusal->system_error = GetLastError();
         return nullptr;
+    }
     // Only files on a disk are documents: reading a pipe, a console or a
     // serial port could wait for input for ever.
     if (GetFileType(handle) != FILE_TYPE_DISK) {
+        *refusal = {true, 0};
         CloseHandle(handle);
         return nullptr;
     }
@@ -27,8 +31,10 @@ LineFile *line_file_open(const char *path) {
         size.QuadPart = 0;
     auto *file =
         new (std::nothrow) LineFile{handle, static_cast<unsigned long long>(size.QuadPart)};
-    if (!file)
+    if (!file) {
+        refusal->system_error = ERROR_NOT_ENOUGH_MEMORY;
         CloseHandle(handle);
+    }
     return file;
 }
 

@@ -193,7 +193,12 @@ LineList lines_new() {
 }
 
 int lines_load(LineList *list, const char *path) {
-    LineFile *file = line_file_open(path);
+    LinesRefusal refusal;
+    return lines_load_explained(list, path, &refusal);
+}
+
+int lines_load_explained(LineList *list, const char *path, LinesRefusal *refusal) {
+    LineFile *file = line_file_open(path, refusal);
     if (!file)
         return LINES_LOAD_FAILED;
     // The list must be empty: its slabs start with the first line.

@@ -33,10 +33,19 @@ constexpr int LINES_LOAD_READ_ERROR = 2; // the system reported a read error
 // about 3.6 GB; this leaves a margin below both.
 constexpr size_t LINES_MEMORY_LIMIT = size_t{2560} * 1024 * 1024;
 
+// Why a file could not be opened (LINES_LOAD_FAILED): it is not a file on a
+// disk, or the system's error code (errno, or GetLastError on Windows).
+struct LinesRefusal {
+    bool not_a_file = false;
+    unsigned long system_error = 0;
+};
+
 LineList lines_new();
 // Loads the file at `path` into `list`, which must be empty. Returns
 // LINES_LOAD_OK, LINES_LOAD_FAILED (list stays empty), LINES_LOAD_NO_MEMORY
 // or LINES_LOAD_READ_ERROR.
 int lines_load(LineList *list, const char *path);
+// lines_load that says, on LINES_LOAD_FAILED, why in `refusal`.
+int lines_load_explained(LineList *list, const char *path, LinesRefusal *refusal);
 int lines_count(const LineList *list);
 void lines_free(LineList *list);

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The Windows zip as a user gets it: unpacked into a folder whose path holds a
 blank and Cyrillic letters, it has the program, the ten fonts and their
-licences, an empty Plugins folder, README.txt, LICENSE and the plug-in kit;
-korvel.exe started from there on a document shows it (window_check.exe reads
-the window's pixels) and writes its debug.log beside itself.
+licences, the Find plug-in in Plugins, README.txt, LICENSE and the plug-in
+kit; korvel.exe started from there on a document loads the plug-in, shows the
+document (window_check.exe reads the window's pixels) and writes its
+debug.log beside itself.
 
     test_zip.py <source dir> <build dir> <zip>
 """
@@ -42,7 +43,8 @@ def main():
                    for name in os.listdir(os.path.join(source, "fonts", "LICENSES"))])
         for name in wanted:
             check(os.path.isfile(os.path.join(folder, name)), "the zip lacks " + name)
-        check(os.listdir(os.path.join(folder, "Plugins")) == [], "Plugins is not empty")
+        plugins = os.listdir(os.path.join(folder, "Plugins"))
+        check(plugins == ["find.dll"], "Plugins holds %r" % plugins)
         with open(os.path.join(folder, "README.txt"), "rb") as f:
             readme = f.read().decode("utf-8-sig")
         check("\r\n" in readme and "\n" not in readme.replace("\r\n", ""),
@@ -71,6 +73,8 @@ def main():
             log = f.read().decode("cp1251")
         check('loading "%s" from command line.' % windows_path(document) in log,
               "debug.log beside the unpacked program has no record of the load")
+        check('loading library "%s".' % windows_path(os.path.join(folder, "Plugins", "find.dll"))
+              in log, "the viewer did not load the Find plug-in")
         print("zip: ok")
     finally:
         shutil.rmtree(work, ignore_errors=True)

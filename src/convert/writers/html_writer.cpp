@@ -106,6 +106,47 @@ constexpr size_t STRETCH = 2048;
 constexpr size_t STRETCH_ROOM = STRETCH * 48 + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
 
+// One line marked up, stretch by stretch.
+struct HtmlLine {
+    const unsigned char *bytes;
+    LineCodeState state;
+    int run = 0; // the open span's run; 0 is none
+
+    // The bytes from `done` to `end` marked up at `at`; false once the line
+    // reached the last column.
+    bool convert(char *&at, size_t &done, size_t end) {
+        LineGlyph glyph;
+        for (; done < end && state.column < LINE_COLUMN_LIMIT; ++done) {
+            int column = state.column;
+            if (!line_codes_step(state, bytes[done], glyph)) {
+                if (state.column != column) { // a tab: outside any run, as on screen
+                    if (run)
+                        at = close_run(at);
+                    run = 0;
+                    *at++ = '\t';
+                }
+                continue;
+            }
+            int glyph_run = run_of(glyph);
+            if (glyph_run != run) {
+                if (run)
+                    at = close_run(at);
+                if (glyph_run)
+                    at = open_run(at, glyph_run);
+                run = glyph_run;
+            }
+            if (const char *escaped = html_escape(glyph.code)) {
+                size_t length = std::strlen(escaped);
+                std::memcpy(at, escaped, length);
+                at += length;
+            } else {
+                at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
+            }
+        }
+        return state.column < LINE_COLUMN_LIMIT;
+    }
+};
+
 } // namespace
 
 int html_export_write(const LineNode *first, const char *title_utf8, FILE *out,
@@ -126,47 +167,12 @@ int html_export_write(const LineNode *first, const char *title_utf8, FILE *out,
 
     for (const LineNode *line = first; line && !buffer.failed; line = line->next) {
         const auto *bytes = reinterpret_cast<const unsigned char *>(line->text);
-        LineCodeState state;
-        LineGlyph glyph;
-        int run = 0; // the open span's run; 0 is none
-        size_t done = 0;
-        while (done < line->length && state.column < LINE_COLUMN_LIMIT) {
-            size_t end = line->length - done < STRETCH ? line->length : done + STRETCH;
-            size_t start = done;
-            char *at = output_reserve(buffer, STRETCH_ROOM);
-            for (; done < end && state.column < LINE_COLUMN_LIMIT; ++done) {
-                int column = state.column;
-                if (!line_codes_step(state, bytes[done], glyph)) {
-                    if (state.column != column) { // a tab: outside any run, as on screen
-                        if (run)
-                            at = close_run(at);
-                        run = 0;
-                        *at++ = '\t';
-                    }
-                    continue;
-                }
-                int glyph_run = run_of(glyph);
-                if (glyph_run != run) {
-                    if (run)
-                        at = close_run(at);
-                    if (glyph_run)
-                        at = open_run(at, glyph_run);
-                    run = glyph_run;
-                }
-                if (const char *escaped = html_escape(glyph.code)) {
-                    size_t length = std::strlen(escaped);
-                    std::memcpy(at, escaped, length);
-                    at += length;
-                } else {
-                    at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
-                }
-            }
-            output_commit(buffer, at);
-            progress_count(counter, done - start);
-        }
-        progress_count(counter, line->length - done); // past the last column
+        HtmlLine html{bytes, {}, 0};
+        output_line_in_stretches(
+            buffer, counter, line->length, STRETCH, STRETCH_ROOM,
+            [&](char *&at, size_t &done, size_t end) { return html.convert(at, done, end); });
         char *at = output_reserve(buffer, 16);
-        if (run)
+        if (html.run)
             at = close_run(at);
         *at++ = '\n';
         output_commit(buffer, at);

@@ -5,7 +5,6 @@
 namespace {
 
 constexpr size_t BUFFER_SIZE = size_t{1} << 18;
-constexpr size_t PROGRESS_STEP = size_t{1} << 20;
 
 void write_out(OutputBuffer &buffer) {
     if (!buffer.failed && buffer.used > 0 &&
@@ -36,16 +35,4 @@ int output_finish(OutputBuffer &buffer) {
     if (std::fflush(buffer.out) != 0 || std::ferror(buffer.out))
         buffer.failed = true;
     return buffer.failed ? -1 : 0;
-}
-
-void progress_count(ProgressCounter &counter, size_t bytes) {
-    counter.pending += bytes;
-    if (counter.pending >= PROGRESS_STEP)
-        progress_flush(counter);
-}
-
-void progress_flush(ProgressCounter &counter) {
-    if (counter.pending > 0)
-        convert_progress_advance(counter.progress, counter.pending);
-    counter.pending = 0;
 }

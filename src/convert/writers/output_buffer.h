@@ -53,10 +53,22 @@ inline char *output_put_utf8(char *at, const Utf8Char &character) {
 // Writes out the rest and flushes the stream: 0, or -1 when any write failed.
 int output_finish(OutputBuffer &buffer);
 
-// Counts consumed document bytes and reports them about once per megabyte.
-struct ProgressCounter {
-    ConvertProgress *progress;
-    size_t pending = 0;
-};
-void progress_count(ProgressCounter &counter, size_t bytes);
-void progress_flush(ProgressCounter &counter);
+// Writes one line of `length` bytes in stretches of at most `stretch` bytes,
+// reserving `room` output bytes for each: convert(at, done, end) writes the
+// output of the bytes from `done` to `end` at `at`, advancing both, and
+// returns false once the rest of the line shows nothing. Every byte of the
+// line is counted in `counter`.
+template <typename Convert>
+void output_line_in_stretches(OutputBuffer &buffer, ProgressCounter &counter, size_t length,
+                              size_t stretch, size_t room, Convert &&convert) {
+    size_t done = 0;
+    for (bool more = true; more && done < length;) {
+        size_t end = length - done < stretch ? length : done + stretch;
+        size_t start = done;
+        char *at = output_reserve(buffer, room);
+        more = convert(at, done, end);
+        output_commit(buffer, at);
+        progress_count(counter, done - start);
+    }
+    progress_count(counter, length - done); // past the last column
+}

@@ -13,9 +13,6 @@
 #include <cstdio>
 #include <ctime>
 
-// The ten fonts' glyph bytes, FONT_DATA_SIZE each.
-using ConvertFonts = PageFonts;
-
 struct PageSetup {
     double paper_width_mm, paper_height_mm, margin_mm;
 };
@@ -44,7 +41,7 @@ struct PdfInfo {
 
 // Writes the document as PDF. An empty document gives one page with only
 // its footer. Returns 0, or -1 when writing failed.
-int pdf_export_write(const LineNode *first, const ConvertFonts &fonts, const PageSetup &setup,
+int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
                      const PdfInfo &info, FILE *out, ConvertProgress *progress);
 
 // PNG: one file per page; the caller decides where each page goes.
@@ -62,6 +59,6 @@ struct PngPageOutput {
 // `scale` x `scale` pixels (1 .. PNG_SCALE_MAX), 1 bit or 8 bits (grey) per
 // pixel. Returns 0, or -1 when a page failed.
 constexpr int PNG_SCALE_MAX = 16;
-int png_export_write(const LineNode *first, const ConvertFonts &fonts, const PageSetup &setup,
+int png_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
                      const char *footer_path, int scale, bool grey, const PngPageOutput &output,
                      ConvertProgress *progress);

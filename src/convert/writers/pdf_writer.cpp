@@ -250,7 +250,7 @@ std::string pdf_date(time_t time) {
 
 } // namespace
 
-int pdf_export_write(const LineNode *first, const ConvertFonts &fonts, const PageSetup &setup,
+int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
                      const PdfInfo &info, FILE *out, ConvertProgress *progress) {
     if (!page_setup_holds_lines(setup))
         return -1;

@@ -64,7 +64,7 @@ bool write_png(FILE *out, const PagePicture &picture, int scale, bool grey) {
 
 } // namespace
 
-int png_export_write(const LineNode *first, const ConvertFonts &fonts, const PageSetup &setup,
+int png_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
                      const char *footer_path, int scale, bool grey, const PngPageOutput &output,
                      ConvertProgress *progress) {
     if (!page_setup_holds_lines(setup) || scale < 1 || scale > PNG_SCALE_MAX)

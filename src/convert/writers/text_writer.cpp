@@ -1,7 +1,7 @@
 #include "convert/writers/text_writer.h"
 
-#include "fonts/line_codes.h"
 #include "convert/writers/output_buffer.h"
+#include "text/text_line.h"
 
 #include <cstring>
 
@@ -12,6 +12,35 @@ namespace {
 constexpr size_t STRETCH = 4096;
 constexpr size_t STRETCH_ROOM = STRETCH * TAB_WIDTH + 16;
 static_assert(STRETCH_ROOM <= OUTPUT_RESERVE_LIMIT);
+
+// One line as text, stretch by stretch.
+struct TextLine {
+    const unsigned char *bytes;
+    bool expand_tabs;
+    LineCodeState state;
+
+    // The bytes from `done` to `end` as text at `at`; false once the line
+    // reached the last column.
+    bool convert(char *&at, size_t &done, size_t end) {
+        done = text_line_walk(
+            state, bytes, done, end,
+            [&](const unsigned char *run, size_t count) {
+                for (size_t i = 0; i < count; ++i)
+                    at = output_put_utf8(at, cp866_glyph_utf8(run[i]));
+            },
+            [&](int from, int to) {
+                // Codes take no column on screen, so the output's column
+                // is the screen's and a tab reaches the same stop.
+                if (expand_tabs) {
+                    std::memset(at, ' ', to - from);
+                    at += to - from;
+                } else {
+                    *at++ = '\t';
+                }
+            });
+        return state.column < LINE_COLUMN_LIMIT;
+    }
+};
 
 } // namespace
 
@@ -26,41 +55,10 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
 
     for (const LineNode *line = first; line && !buffer.failed; line = line->next) {
         const auto *bytes = reinterpret_cast<const unsigned char *>(line->text);
-        LineCodeState state;
-        LineGlyph glyph;
-        size_t done = 0;
-        while (done < line->length && state.column < LINE_COLUMN_LIMIT) {
-            size_t end = line->length - done < STRETCH ? line->length : done + STRETCH;
-            size_t start = done;
-            char *at = output_reserve(buffer, STRETCH_ROOM);
-            while (done < end && state.column < LINE_COLUMN_LIMIT) {
-                if (!state.escape_pending && line_codes_plain_glyph(bytes[done])) {
-                    size_t room = static_cast<size_t>(LINE_COLUMN_LIMIT - state.column);
-                    size_t run_end = end - done < room ? end : done + room;
-                    size_t run_start = done;
-                    for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
-                        at = output_put_utf8(at, cp866_glyph_utf8(bytes[done]));
-                    state.column += static_cast<int>(done - run_start);
-                    continue;
-                }
-                int column = state.column;
-                if (line_codes_step(state, bytes[done++], glyph)) { // 0xFF 0xFF
-                    at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
-                } else if (state.column != column) {
-                    // A tab. Codes take no column on screen, so the output's
-                    // column is the screen's and a tab reaches the same stop.
-                    if (options.expand_tabs) {
-                        std::memset(at, ' ', state.column - column);
-                        at += state.column - column;
-                    } else {
-                        *at++ = '\t';
-                    }
-                }
-            }
-            output_commit(buffer, at);
-            progress_count(counter, done - start);
-        }
-        progress_count(counter, line->length - done); // past the last column
+        TextLine text{bytes, options.expand_tabs, {}};
+        output_line_in_stretches(
+            buffer, counter, line->length, STRETCH, STRETCH_ROOM,
+            [&](char *&at, size_t &done, size_t end) { return text.convert(at, done, end); });
         char *at = output_reserve(buffer, line_end_length);
         std::memcpy(at, line_end, line_end_length);
         output_commit(buffer, at + line_end_length);

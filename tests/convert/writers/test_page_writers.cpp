@@ -23,7 +23,7 @@ using namespace std::string_literals;
 
 struct ShippedFonts {
     std::string bytes[FONT_COUNT];
-    ConvertFonts fonts{};
+    PageFonts fonts{};
     ShippedFonts() {
         for (int n = 0; n < FONT_COUNT; ++n) {
             bytes[n] = read_file(KORVEL_SOURCE_DIR "/fonts/vga" + std::to_string(n) + ".sfn");

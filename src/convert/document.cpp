@@ -1,0 +1,72 @@
+#include "convert/document.h"
+
+#include "convert/system.h"
+#include "convert/temp_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr size_t COPY_BLOCK_SIZE = 256 * 1024;
+
+bool copy_stdin(std::FILE *to, std::string *reason) {
+    std::vector<char> buffer(COPY_BLOCK_SIZE);
+    for (;;) {
+        errno = 0;
+        size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+        if (got > 0 && std::fwrite(buffer.data(), 1, got, to) != got) {
+            *reason = std::string("cannot hold standard input: ") + std::strerror(errno);
+            return false;
+        }
+        if (got == buffer.size())
+            continue;
+        if (!std::ferror(stdin))
+            break;
+        *reason = std::string("cannot read standard input: ") + std::strerror(errno);
+        return false;
+    }
+    if (std::fflush(to) == 0 && !std::ferror(to))
+        return true;
+    *reason = std::string("cannot hold standard input: ") + std::strerror(errno);
+    return false;
+}
+
+// Standard input is copied to a temporary file first; it is removed as
+// soon as the lines are in memory.
+int load_stdin(LoadedDocument *document, std::string *reason) {
+    document->modified = stdin_modified();
+    TempFile copy;
+    if (!temp_file_create_for_stdin(&copy, reason))
+        return LINES_LOAD_FAILED;
+    bool copied = copy_stdin(copy.stream, reason);
+    std::fclose(copy.stream);
+    int result = copied ? lines_load(&document->lines, copy.path.c_str()) : LINES_LOAD_FAILED;
+    temp_file_remove(copy.path);
+    if (copied && result == LINES_LOAD_FAILED)
+        *reason = "cannot read the copy of standard input";
+    return result;
+}
+
+int load_file(const ConvertJob &job, LoadedDocument *document, std::string *reason) {
+    document->modified = job.modified;
+    LinesRefusal refusal;
+    int result = lines_load_explained(&document->lines, job.input.c_str(), &refusal);
+    if (result == LINES_LOAD_FAILED)
+        *reason = refusal.not_a_file ? "not a file on a disk"
+                                     : "cannot open: " + system_error_text(refusal.system_error);
+    return result;
+}
+
+} // namespace
+
+bool document_load(const ConvertJob &job, LoadedDocument *document, std::string *reason) {
+    int result = job.from_stdin ? load_stdin(document, reason) : load_file(job, document, reason);
+    if (result == LINES_LOAD_READ_ERROR)
+        *reason = "could not be read completely: a read error";
+    if (result == LINES_LOAD_NO_MEMORY)
+        *reason = "could not be read completely: out of memory (its lines may take up to " +
+                  std::to_string(LINES_MEMORY_LIMIT >> 20) + " MB)";
+    return result == LINES_LOAD_OK;
+}

@@ -1,0 +1,12 @@
+// The plan's look at what its outputs would replace.
+#pragma once
+
+#include "convert/plan.h"
+#include "convert/system.h"
+
+#include <set>
+
+// Moves every job whose output would replace an input (any of `input_ids`),
+// or an existing file when the plan does not allow replacing, from the
+// jobs to the failures.
+void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan);
