@@ -74,6 +74,8 @@ BOOL CALLBACK collect_box_part(HWND child, LPARAM data) {
     return TRUE;
 }
 
+} // namespace
+
 HWND find_process_window(DWORD pid, const char *class_name, HWND after) {
     std::vector<HWND> windows = process_windows(pid, class_name);
     auto next = windows.begin();
