@@ -10,6 +10,20 @@ else()
     set(KORVEL_CONVERT_SYSTEM src/convert/system_posix.cpp src/convert/temp_file_posix.cpp)
 endif()
 
+# The run's report and the SHA-256 digests it carries, hashed by the
+# system's own library: Nettle natively, CryptoAPI (advapi32) on Windows.
+add_library(korvel_convert_report STATIC src/convert/report.cpp src/convert/sha256.cpp)
+target_include_directories(korvel_convert_report PUBLIC ${PROJECT_SOURCE_DIR}/src
+    ${CMAKE_BINARY_DIR}/generated)
+if(WIN32)
+    target_sources(korvel_convert_report PRIVATE src/convert/sha256_win.cpp)
+    target_link_libraries(korvel_convert_report PUBLIC advapi32)
+else()
+    pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
+    target_sources(korvel_convert_report PRIVATE src/convert/sha256_nettle.cpp)
+    target_link_libraries(korvel_convert_report PUBLIC PkgConfig::NETTLE)
+endif()
+
 add_executable(korvel-convert
     src/convert/main.cpp
     src/convert/options.cpp
@@ -19,17 +33,20 @@ add_executable(korvel-convert
     src/convert/font_set.cpp
     src/convert/document.cpp
     src/convert/job.cpp
+    src/convert/job_report.cpp
+    src/convert/up_to_date.cpp
     src/convert/run.cpp
     src/convert/temp_file.cpp
     src/convert/output_file.cpp
     ${KORVEL_CONVERT_SYSTEM}
 )
-target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages)
-target_compile_definitions(korvel-convert PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
+target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages
+    korvel_convert_report)
 set_target_properties(korvel-convert PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_CONVERT_DIR})
 
 if(WIN32)
     add_dependencies(korvel-convert korvel_dist_fonts)
+    add_dependencies(korvel_dist korvel-convert)
     return()
 endif()
 set(KORVEL_CONVERT_FONTS)

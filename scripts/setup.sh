@@ -33,6 +33,9 @@ packages=(
   console-setup-linux fonts-terminus unifont
   # the converter's PDF and PNG pages, and the tools its tests check them with
   libcairo2-dev libpng-dev poppler-utils
+  # the converter's report: SHA-256 by Nettle; its many-machines recipe's test
+  # runs GNU parallel
+  nettle-dev parallel
   # static cairo, pixman and libpng for korvel-convert.exe, built from Debian's
   # sources (scripts/build-mingw-deps.sh)
   libz-mingw-w64-dev meson make pkg-config dpkg-dev patch xz-utils debian-archive-keyring

@@ -11,6 +11,11 @@
 struct LoadedDocument {
     LineList lines = lines_new();
     time_t modified = 0;
+    // Standard input only, whose copy is gone afterwards: its size, and its
+    // SHA-256 when asked for before loading.
+    bool take_stdin_digest = false;
+    long long stdin_size = -1;
+    std::string stdin_sha256;
     LoadedDocument() = default;
     LoadedDocument(const LoadedDocument &) = delete;
     LoadedDocument &operator=(const LoadedDocument &) = delete;

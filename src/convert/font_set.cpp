@@ -47,6 +47,18 @@ std::string shipped_fonts_folder() {
 
 } // namespace
 
+time_t page_fonts_modified(const std::string &folder) {
+    std::string from = folder.empty() ? shipped_fonts_folder() : folder;
+    time_t newest = 0;
+    for (const char *name : FONT_FILE_NAMES) {
+        FileFacts facts{};
+        std::string reason;
+        if (file_facts(path_joined(from, name), &facts, &reason) && facts.modified > newest)
+            newest = facts.modified;
+    }
+    return newest;
+}
+
 bool page_fonts_load(const std::string &folder, PageFonts *fonts, std::string *reason) {
     // Kept to the end of the run: the writers draw from these bytes.
     static std::unique_ptr<unsigned char[]> loaded(new unsigned char[FONT_COUNT * FONT_DATA_SIZE]);

@@ -12,20 +12,20 @@ char lower(char c) {
 }
 
 int write_text(const LineNode *first, const DocumentNames &, const WriterSettings &settings,
-               FILE *out, ConvertProgress *progress) {
+               FILE *out, ConvertProgress *progress, std::string *) {
     return text_export_write(first, settings.text, out, progress);
 }
 
 int write_html(const LineNode *first, const DocumentNames &names, const WriterSettings &, FILE *out,
-               ConvertProgress *progress) {
+               ConvertProgress *progress, std::string *) {
     return html_export_write(first, names.title_utf8, out, progress);
 }
 
 int write_pdf(const LineNode *first, const DocumentNames &names, const WriterSettings &settings,
-              FILE *out, ConvertProgress *progress) {
+              FILE *out, ConvertProgress *progress, std::string *failure) {
     return pdf_export_write(first, settings.fonts, settings.page,
                             PdfInfo{names.title_utf8, names.footer_utf8, names.modified}, out,
-                            progress);
+                            progress, failure);
 }
 
 int write_png(const LineNode *first, const DocumentNames &names, const WriterSettings &settings,
@@ -35,10 +35,10 @@ int write_png(const LineNode *first, const DocumentNames &names, const WriterSet
 }
 
 constexpr OutputFormat FORMATS[] = {
-    {"pdf", nullptr, "pdf", true, write_pdf, nullptr},
-    {"txt", nullptr, "txt", false, write_text, nullptr},
-    {"html", "htm", "html", false, write_html, nullptr},
-    {"png", nullptr, "png", true, nullptr, write_png},
+    {"pdf", nullptr, "pdf", true, true, write_pdf, nullptr},
+    {"txt", nullptr, "txt", false, false, write_text, nullptr},
+    {"html", "htm", "html", false, false, write_html, nullptr},
+    {"png", nullptr, "png", true, true, nullptr, write_png},
 };
 
 // Where the extension's dot is in `path`, or npos when its name has none.

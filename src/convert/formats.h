@@ -31,9 +31,12 @@ struct OutputFormat {
     const char *other_name; // another name --to and -o's extension accept, or null
     const char *extension;
     bool needs_fonts;
-    // One file: returns 0, or -1 when writing failed. Null for pages.
+    bool binary; // not for a terminal
+    // One file: returns 0, or -1 when writing failed, with `failure` set
+    // when the cause is not the system's (errno). Null for pages.
     int (*write_file)(const LineNode *first, const DocumentNames &names,
-                      const WriterSettings &settings, FILE *out, ConvertProgress *progress);
+                      const WriterSettings &settings, FILE *out, ConvertProgress *progress,
+                      std::string *failure);
     // One file per page, each to the stream `output` gives. Null for one file.
     int (*write_pages)(const LineNode *first, const DocumentNames &names,
                        const WriterSettings &settings, const PngPageOutput &output,

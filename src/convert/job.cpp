@@ -4,6 +4,7 @@
 #include "convert/output_file.h"
 #include "convert/system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,11 @@ namespace {
 
 std::string error_text(int error) {
     return error ? std::strerror(error) : "write error";
+}
+
+// Why a writer failed: what it said, or else the system's error.
+std::string write_failure(const std::string &failure) {
+    return failure.empty() ? error_text(errno) : failure;
 }
 
 // Pages go to temporary files and are renamed into place only when every
@@ -42,33 +48,59 @@ int end_page(void *context, FILE *, bool ok) {
 }
 
 bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineNode *first,
-                 const DocumentNames &names, ConvertProgress *progress, std::string *reason) {
+                 const DocumentNames &names, ConvertProgress *progress,
+                 std::vector<std::string> *written, std::string *reason) {
     PageFiles pages{&job, {}, {}};
     PngPageOutput output{begin_page, end_page, &pages};
     bool ok = settings.format->write_pages(first, names, settings.writer, output, progress) == 0;
-    size_t renamed = 0;
-    while (ok && renamed < pages.files.size()) {
-        ok = output_file_commit(&pages.files[renamed], settings.replace, &pages.reason);
-        renamed += ok;
+    // The first page goes into place last: --update takes a page set whose
+    // first page is there as complete.
+    size_t pending = pages.files.size();
+    while (ok && pending > 0) {
+        ok = output_file_commit(&pages.files[pending - 1], settings.replace, &pages.reason);
+        pending -= ok;
+    }
+    // A page set is replaced whole: an earlier, longer conversion's last
+    // pages go.
+    for (size_t n = 0; ok && n < job.earlier_pages.size(); ++n) {
+        const std::string &earlier = job.earlier_pages[n];
+        bool rewritten = std::any_of(pages.files.begin(), pages.files.end(),
+                                     [&](const OutputFile &file) { return file.path == earlier; });
+        if (!rewritten && std::remove(earlier.c_str()) != 0 && errno != ENOENT) {
+            *reason = "cannot remove the earlier page " + earlier + ": " + error_text(errno);
+            return false;
+        }
     }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)
-            if (n < renamed)
+            if (n >= pending)
                 std::remove(pages.files[n].path.c_str());
             else
                 output_file_discard(&pages.files[n]);
         *reason = pages.reason.empty() ? "cannot write the pages" : pages.reason;
+        return false;
     }
-    return ok;
+    for (const OutputFile &file : pages.files)
+        written->push_back(file.path);
+    return true;
 }
 
 bool write_to_stdout(const JobSettings &settings, const LineNode *first, const DocumentNames &names,
                      ConvertProgress *progress, std::string *reason) {
+    if (stdout_was_closed()) {
+        *reason = "cannot write to standard output: it is closed";
+        return false;
+    }
     errno = 0;
-    int written = settings.format->write_file(first, names, settings.writer, stdout, progress);
+    std::string failure;
+    int written =
+        settings.format->write_file(first, names, settings.writer, stdout, progress, &failure);
     if (std::fflush(stdout) == 0 && written == 0 && !std::ferror(stdout))
         return true;
-    *reason = "cannot write to standard output: " + error_text(errno);
+    // The reader has gone (`| head`): the rest is not wanted.
+    if (errno == EPIPE)
+        end_as_closed_pipe();
+    *reason = "cannot write to standard output: " + write_failure(failure);
     return false;
 }
 
@@ -78,9 +110,10 @@ bool write_file(const JobSettings &settings, const ConvertJob &job, const LineNo
     if (!output_file_open(&file, job.output, reason))
         return false;
     errno = 0;
-    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress) !=
-        0) {
-        *reason = "cannot write " + job.output + ": " + error_text(errno);
+    std::string failure;
+    if (settings.format->write_file(first, names, settings.writer, file.temp.stream, progress,
+                                    &failure) != 0) {
+        *reason = "cannot write " + job.output + ": " + write_failure(failure);
         output_file_discard(&file);
         return false;
     }
@@ -90,16 +123,26 @@ bool write_file(const JobSettings &settings, const ConvertJob &job, const LineNo
 } // namespace
 
 bool convert_job_run(const JobSettings &settings, const ConvertJob &job, ConvertProgress *progress,
-                     std::string *reason) {
+                     ConvertJobResult *result, std::string *reason) {
     LoadedDocument document;
+    document.take_stdin_digest = settings.stdin_digest;
     if (!document_load(job, &document, reason))
         return false;
-    std::string footer = job.from_stdin ? STDIN_DOCUMENT_NAME : path_utf8(job.input);
+    result->stdin_size = document.stdin_size;
+    result->stdin_sha256 = document.stdin_sha256;
+    result->lines = lines_count(&document.lines);
+    if (settings.format->needs_fonts)
+        result->pages = document_page_count(settings.writer.page, result->lines);
+    std::string footer = job.from_stdin ? STDIN_DOCUMENT_NAME : path_readable(job.input);
     std::string title = footer.substr(path_name_start(footer));
     DocumentNames names{title.c_str(), footer.c_str(), document.modified};
     if (settings.format->write_pages)
-        return write_pages(settings, job, document.lines, names, progress, reason);
-    if (job.to_stdout)
-        return write_to_stdout(settings, document.lines, names, progress, reason);
-    return write_file(settings, job, document.lines, names, progress, reason);
+        return write_pages(settings, job, document.lines, names, progress, &result->outputs,
+                           reason);
+    bool written = job.to_stdout
+                       ? write_to_stdout(settings, document.lines, names, progress, reason)
+                       : write_file(settings, job, document.lines, names, progress, reason);
+    if (written)
+        result->outputs.push_back(job.to_stdout ? STANDARD_STREAM_NAME : job.output);
+    return written;
 }

@@ -3,7 +3,6 @@
 #include "convert/system.h"
 #include "convert/writers/page_writers.h"
 
-#include <cerrno>
 #include <cstdlib>
 
 const char CONVERT_USAGE[] =
@@ -17,6 +16,10 @@ const char CONVERT_USAGE[] =
     "                        or a folder input (its tree is mirrored); - is standard\n"
     "                        output. Without -o each output goes beside its input.\n"
     "  --force               replace existing outputs\n"
+    "  --update              skip inputs whose outputs exist and are not older than\n"
+    "                        them (nor than the fonts); replace older outputs\n"
+    "  --report FILE         append one JSON line per input to FILE (- is standard\n"
+    "                        output): status, outputs, SHA-256 digests, counts\n"
     "  --jobs N, -j N        convert N files at once (default: one per processor)\n"
     "  --fonts DIR           the screen fonts vga0.sfn ... vga9.sfn (PDF and PNG)\n"
     "  --paper a4|letter     paper size of PDF and PNG pages (default a4)\n"
@@ -34,21 +37,33 @@ const char CONVERT_USAGE[] =
 
 namespace {
 
+// Plain decimal numbers only: strtol and strtod would also take signs,
+// spaces, hexadecimal and exponents ("0x10", "1e1").
+bool is_decimal(const std::string &text, bool fraction) {
+    size_t digits = text.find_first_not_of("0123456789");
+    if (digits == 0 || text.empty())
+        return false;
+    if (digits == std::string::npos)
+        return true;
+    return fraction && text[digits] == '.' && digits + 1 < text.size() &&
+           text.find_first_not_of("0123456789", digits + 1) == std::string::npos;
+}
+
 bool parse_int(const std::string &text, int low, int high, int *value) {
-    errno = 0;
-    char *end = nullptr;
-    long parsed = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || parsed < low || parsed > high)
+    if (!is_decimal(text, false) || text.size() > 9)
+        return false;
+    long parsed = std::strtol(text.c_str(), nullptr, 10);
+    if (parsed < low || parsed > high)
         return false;
     *value = static_cast<int>(parsed);
     return true;
 }
 
 bool parse_margin(const std::string &text, double *value) {
-    char *end = nullptr;
-    double parsed = std::strtod(text.c_str(), &end);
-    // The negated test also refuses NaN.
-    if (text.empty() || *end != '\0' || !(parsed >= 0 && parsed <= CONVERT_MAX_MARGIN_MM))
+    if (!is_decimal(text, true))
+        return false;
+    double parsed = std::strtod(text.c_str(), nullptr);
+    if (parsed > CONVERT_MAX_MARGIN_MM)
         return false;
     *value = parsed;
     return true;
@@ -74,6 +89,13 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
     if (name == "--fonts") {
         options->fonts_dir = value;
         return true;
+    }
+    if (name == "--report") {
+        options->report = value;
+        if (!value.empty())
+            return true;
+        *error = "--report needs a file name";
+        return false;
     }
     if (name == "--jobs" || name == "-j") {
         if (parse_int(value, 1, CONVERT_MAX_JOBS, &options->jobs))
@@ -103,8 +125,8 @@ bool take_value(const std::string &name, const std::string &value, ConvertOption
 }
 
 bool takes_value(const std::string &name) {
-    for (const char *known :
-         {"--to", "-o", "--output", "--fonts", "--jobs", "-j", "--paper", "--margin", "--scale"})
+    for (const char *known : {"--to", "-o", "--output", "--fonts", "--report", "--jobs", "-j",
+                              "--paper", "--margin", "--scale"})
         if (name == known)
             return true;
     return false;
@@ -115,17 +137,12 @@ bool take_flag(const std::string &name, ConvertOptions *options) {
         const char *name;
         bool ConvertOptions::*flag;
     } flags[] = {
-        {"--force", &ConvertOptions::force},
-        {"-f", &ConvertOptions::force},
-        {"--quiet", &ConvertOptions::quiet},
-        {"-q", &ConvertOptions::quiet},
-        {"--help", &ConvertOptions::help},
-        {"-h", &ConvertOptions::help},
-        {"--version", &ConvertOptions::version},
-        {"--grey", &ConvertOptions::grey},
-        {"--gray", &ConvertOptions::grey},
-        {"--crlf", &ConvertOptions::crlf},
-        {"--expand-tabs", &ConvertOptions::expand_tabs},
+        {"--force", &ConvertOptions::force},   {"-f", &ConvertOptions::force},
+        {"--update", &ConvertOptions::update}, {"--quiet", &ConvertOptions::quiet},
+        {"-q", &ConvertOptions::quiet},        {"--help", &ConvertOptions::help},
+        {"-h", &ConvertOptions::help},         {"--version", &ConvertOptions::version},
+        {"--grey", &ConvertOptions::grey},     {"--gray", &ConvertOptions::grey},
+        {"--crlf", &ConvertOptions::crlf},     {"--expand-tabs", &ConvertOptions::expand_tabs},
     };
     for (const auto &entry : flags)
         if (name == entry.name) {

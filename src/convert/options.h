@@ -18,6 +18,8 @@ struct ConvertOptions {
     std::string fonts_dir; // --fonts; empty: the shipped fonts
     int jobs = 0;          // 0: one per processor
     bool force = false;
+    bool update = false; // skip inputs whose outputs are up to date
+    std::string report;  // --report: a JSON Lines file, "-" or empty
     bool quiet = false;
     bool help = false;
     bool version = false;

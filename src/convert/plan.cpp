@@ -2,6 +2,7 @@
 
 #include "convert/font_set.h"
 #include "convert/plan_outputs.h"
+#include "convert/up_to_date.h"
 
 #include <algorithm>
 #include <map>
@@ -27,7 +28,7 @@ const char *extension_of(const Planner &planner) {
 }
 
 void fail(Planner &planner, const std::string &input, const std::string &reason) {
-    planner.plan->failures.push_back(input + ": " + reason);
+    planner.plan->failures.push_back({input, reason});
 }
 
 // A job for a file that is not a folder; whether it is a document the loader
@@ -45,8 +46,13 @@ void add_job(Planner &planner, const std::string &input, const FileFacts *facts,
              "not converted: its output " + output + " is also the output of " + owner->second);
         return;
     }
-    planner.plan->jobs.push_back(
-        {input, output, false, to_stdout, facts ? facts->size : 0, facts ? facts->modified : 0});
+    ConvertJob job{input, output, false, to_stdout, 0, 0, {}, {}};
+    if (facts) {
+        job.size = facts->size;
+        job.modified = facts->modified;
+        job.input_id = facts->id;
+    }
+    planner.plan->jobs.push_back(std::move(job));
 }
 
 bool is_folder(const FileFacts &facts) {
@@ -57,16 +63,29 @@ bool is_folder(const FileFacts &facts) {
 // the outputs go to the same place under `output_folder`.
 void add_folder(Planner &planner, const std::string &folder, const std::string &output_folder) {
     std::vector<std::string> names;
+    std::set<std::string> subfolders;
     std::string reason;
-    if (!folder_names(folder, &names, &reason)) {
+    if (!folder_names(folder, &names, &reason, &subfolders)) {
         fail(planner, folder, "cannot read the folder: " + reason);
         return;
     }
     std::sort(names.begin(), names.end());
     for (const std::string &name : names) {
         std::string path = path_joined(folder, name);
+        bool listed_folder = subfolders.count(name) > 0;
+        // Nothing found is passed over in silence, however deep it lies.
+        std::string unusable = path_unusable(path);
+        if (!unusable.empty()) {
+            if (listed_folder || is_document_name(name))
+                fail(planner, path, unusable);
+            continue;
+        }
         FileFacts facts{};
         bool exists = file_facts(path, &facts, &reason);
+        if (!exists && listed_folder) {
+            fail(planner, path, "cannot read the folder: " + reason);
+            continue;
+        }
         // Linked folders are not followed: they could lead round in a circle.
         if (exists && facts.kind == FileKind::folder) {
             if (!(planner.have_output_folder && facts.id == planner.output_folder))
@@ -97,64 +116,106 @@ bool make_writer_settings(const ConvertOptions &options, WriterSettings *writer,
     return true;
 }
 
-} // namespace
+// What the command line asks for as a whole, checked; false with
+// `usage_error` set when it makes no sense.
+struct CommandShape {
+    bool several;          // outputs go into a folder: several inputs, or a folder
+    bool output_to_stdout; // -o -
+    bool to_stdout;        // the one output is standard output
+    bool output_is_folder; // -o names an existing folder
+    FileFacts output_facts;
+};
 
-bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *usage_error) {
-    if (!make_writer_settings(options, &plan->settings.writer, usage_error))
-        return false;
+bool command_shape(const ConvertOptions &options, CommandShape *shape, std::string *usage_error) {
     const std::vector<std::string> &inputs = options.inputs;
-    if (inputs.empty()) {
-        *usage_error = "no input given";
-        return false;
-    }
-    if (!options.format) {
-        *usage_error = "which format? Give --to pdf|txt|html|png or an -o file with one of "
-                       "those extensions";
-        return false;
-    }
-    plan->settings.format = options.format;
-    plan->settings.replace = options.force;
     bool any_folder = false;
+    std::string folder_input;
     for (const std::string &input : inputs) {
         FileFacts facts{};
         std::string reason;
-        any_folder = any_folder || (!is_standard_stream(input) &&
-                                    file_facts(input, &facts, &reason) && is_folder(facts));
+        if (input.empty()) {
+            *usage_error = "an input is an empty name";
+            return false;
+        }
+        if (!is_standard_stream(input) && file_facts(input, &facts, &reason) && is_folder(facts)) {
+            any_folder = true;
+            folder_input = input;
+        }
     }
     bool stdin_input =
         std::find_if(inputs.begin(), inputs.end(), is_standard_stream) != inputs.end();
-    bool several = inputs.size() > 1 || any_folder;
-    if (stdin_input && several) {
+    shape->several = inputs.size() > 1 || any_folder;
+    if (stdin_input && shape->several) {
         *usage_error = "- (standard input) must be the only input";
         return false;
     }
-    bool output_to_stdout = is_standard_stream(options.output);
-    if (output_to_stdout && several) {
+    shape->output_to_stdout = is_standard_stream(options.output);
+    if (shape->output_to_stdout && shape->several) {
         *usage_error = "-o - (standard output) takes one document, not several";
         return false;
     }
-    bool to_stdout = output_to_stdout || (stdin_input && options.output.empty());
-    if (to_stdout && options.format->write_pages) {
+    shape->to_stdout = shape->output_to_stdout || (stdin_input && options.output.empty());
+    if (shape->to_stdout && options.format->write_pages) {
         *usage_error = "PNG pages are separate files: give -o a file name for them";
         return false;
     }
-    Planner planner{options, plan, {}, {}};
-    FileFacts output_facts{};
-    std::string output_reason;
-    bool output_exists = !options.output.empty() && !output_to_stdout &&
-                         file_facts(options.output, &output_facts, &output_reason);
-    bool output_is_folder = output_exists && is_folder(output_facts);
-    if (several && !options.output.empty() && !output_is_folder &&
-        (output_exists || output_format_of_path(options.output))) {
-        *usage_error = "-o " + options.output + " is a file, but there are several inputs";
+    if (shape->to_stdout && options.format->binary && stdout_is_terminal()) {
+        *usage_error = std::string(options.format->name) +
+                       " is not written to a terminal: redirect standard output or give -o a file";
         return false;
     }
-    if (output_is_folder) {
+    std::string reason;
+    bool output_exists = !options.output.empty() && !shape->output_to_stdout &&
+                         file_facts(options.output, &shape->output_facts, &reason);
+    shape->output_is_folder = output_exists && is_folder(shape->output_facts);
+    const OutputFormat *named = output_format_of_path(options.output);
+    if (shape->several && !options.output.empty() && !shape->output_is_folder &&
+        (output_exists || named)) {
+        *usage_error = "-o " + options.output + " is a file, but " +
+                       (inputs.size() > 1 ? "there are several inputs"
+                                          : "the input " + folder_input + " is a folder") +
+                       ": give -o a folder";
+        return false;
+    }
+    if (named && named != options.format && !shape->output_is_folder) {
+        *usage_error = std::string("--to ") + options.format->name + " contradicts -o " +
+                       options.output + ", which names " + named->name;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *error) {
+    if (!make_writer_settings(options, &plan->settings.writer, error))
+        return PlanResult::cannot_start;
+    const std::vector<std::string> &inputs = options.inputs;
+    if (inputs.empty()) {
+        *error = "no input given";
+        return PlanResult::usage_error;
+    }
+    if (!options.format) {
+        *error = "which format? Give --to pdf|txt|html|png or an -o file with one of "
+                 "those extensions";
+        return PlanResult::usage_error;
+    }
+    CommandShape shape{};
+    if (!command_shape(options, &shape, error))
+        return PlanResult::usage_error;
+    plan->settings.format = options.format;
+    // --update replaces the outputs it finds out of date.
+    plan->settings.replace = options.force || options.update;
+    if (options.format->needs_fonts)
+        plan->settings.fonts_modified = page_fonts_modified(options.fonts_dir);
+    plan->settings.stdin_digest = !options.report.empty();
+    Planner planner{options, plan, {}, {}};
+    if (shape.output_is_folder) {
         planner.have_output_folder = true;
-        planner.output_folder = output_facts.id;
+        planner.output_folder = shape.output_facts.id;
     }
     bool output_into_folder =
-        output_is_folder || several ||
+        shape.output_is_folder || shape.several ||
         (!options.output.empty() && path_name_start(options.output) == options.output.size());
     for (const std::string &input : inputs) {
         if (is_standard_stream(input)) {
@@ -162,14 +223,21 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
             if (output_into_folder)
                 output =
                     with_extension(path_joined(output, STDIN_DOCUMENT_NAME), extension_of(planner));
-            plan->jobs.push_back({"", output, true, to_stdout, 0, 0});
+            plan->jobs.push_back({"", output, true, shape.to_stdout, 0, 0, {}, {}});
+            continue;
+        }
+        if (std::string unusable = path_unusable(input); !unusable.empty()) {
+            fail(planner, input, unusable);
             continue;
         }
         FileFacts facts{};
         std::string reason;
         bool exists = file_facts(input, &facts, &reason);
         if (exists && is_folder(facts)) {
+            size_t before = plan->jobs.size() + plan->failures.size();
             add_folder(planner, input, options.output.empty() ? input : options.output);
+            if (plan->jobs.size() + plan->failures.size() == before)
+                plan->notices.push_back(input + ": no documents (*.krv, *.txt) in this folder");
             continue;
         }
         std::string output = options.output;
@@ -178,10 +246,16 @@ bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::st
         else if (output_into_folder)
             output =
                 with_extension(path_joined(output, file_name_of(input)), extension_of(planner));
-        add_job(planner, input, exists ? &facts : nullptr, output, output_to_stdout);
+        add_job(planner, input, exists ? &facts : nullptr, output, shape.output_to_stdout);
     }
+    if (options.update)
+        plan_mark_up_to_date(plan);
     plan_outputs_check(planner.input_ids, plan);
-    return true;
+    return PlanResult::ready;
+}
+
+std::string failure_message(const ConvertFailure &failure) {
+    return (failure.input.empty() ? "standard input" : failure.input) + ": " + failure.reason;
 }
 
 std::string job_input_name(const ConvertJob &job) {

@@ -5,6 +5,7 @@
 
 #include "convert/formats.h"
 #include "convert/options.h"
+#include "convert/system.h"
 
 #include <ctime>
 #include <string>
@@ -20,24 +21,46 @@ struct ConvertJob {
     bool to_stdout;
     unsigned long long size; // for the progress line
     time_t modified;
+    FileId input_id;
+    // Pages of an earlier conversion that are there (replacing is allowed):
+    // those the new conversion does not write are removed.
+    std::vector<std::string> earlier_pages = {};
+    bool up_to_date = false; // --update: its outputs are there and newer; not converted
 };
 
 // How every job of a run is converted.
 struct JobSettings {
     const OutputFormat *format;
     WriterSettings writer;
-    bool replace; // an existing output may be replaced (--force)
+    bool replace; // an existing output may be replaced (--force, --update)
+    // --update: outputs older than this (or than their input) are out of date.
+    time_t fonts_modified = 0;
+    bool stdin_digest = false; // --report: take the SHA-256 of standard input as it is read
 };
+
+// An input that cannot be converted; `input` is empty for standard input.
+struct ConvertFailure {
+    std::string input;
+    std::string reason;
+};
+// How messages say it: "<input>: <reason>".
+std::string failure_message(const ConvertFailure &failure);
 
 struct ConvertPlan {
     JobSettings settings;
-    std::vector<ConvertJob> jobs;      // in a fixed order: inputs as given, folders sorted
-    std::vector<std::string> failures; // inputs that cannot be converted, with the reason
+    std::vector<ConvertJob> jobs;         // in a fixed order: inputs as given, folders sorted
+    std::vector<ConvertFailure> failures; // inputs that cannot be converted
+    std::vector<std::string> notices;     // what else the user is told, such as an empty folder
 };
 
-// Builds the plan; false with `usage_error` set when the command makes no
-// sense or the fonts cannot be read.
-bool convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *usage_error);
+enum class PlanResult {
+    ready,
+    usage_error,  // the command makes no sense
+    cannot_start, // such as a font that cannot be read
+};
+
+// Builds the plan; when it is not ready, `error` says why.
+PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *error);
 // The file of page `page` (1-based) of a job whose format writes pages:
 // "a/doc.png" -> "a/doc-001.png".
 std::string output_page_path(const std::string &output, int page);

@@ -65,13 +65,22 @@ std::vector<std::string> existing_outputs(const ConvertJob &job, bool pages, Lis
 }
 
 // Why the job may not write over what exists, or empty when it may.
-std::string refusal(const std::vector<std::string> &existing, const std::set<FileId> &input_ids,
-                    bool replace) {
+std::string refusal(const ConvertJob &job, const std::vector<std::string> &existing,
+                    const std::set<FileId> &input_ids, bool replace) {
     for (const std::string &path : existing) {
         FileFacts facts{};
         std::string reason;
-        if (file_facts(path, &facts, &reason) && input_ids.count(facts.id))
+        if (!file_facts(path, &facts, &reason))
+            continue; // gone meanwhile
+        if (!job.from_stdin && facts.id == job.input_id)
+            return "its output " + path + " would replace an input: itself (give -o another " +
+                   "name or folder)";
+        if (input_ids.count(facts.id))
             return "its output " + path + " would replace an input";
+        // A device or a pipe is never turned into a file, not even with --force.
+        if (facts.kind != FileKind::file)
+            return path + " is not a regular file: it is not replaced (-o - writes to standard "
+                          "output)";
     }
     if (!replace && !existing.empty())
         return output_exists_reason(existing.front());
@@ -86,13 +95,18 @@ void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
     std::vector<ConvertJob> kept;
     for (ConvertJob &job : plan->jobs) {
         std::string reason;
-        if (!job.to_stdout)
-            reason =
-                refusal(existing_outputs(job, pages, listings), input_ids, plan->settings.replace);
-        if (reason.empty())
-            kept.push_back(std::move(job));
-        else
-            plan->failures.push_back(job_input_name(job) + ": " + reason);
+        std::vector<std::string> existing;
+        if (!job.to_stdout) {
+            existing = existing_outputs(job, pages, listings);
+            reason = refusal(job, existing, input_ids, plan->settings.replace);
+        }
+        if (!reason.empty()) {
+            plan->failures.push_back({job.input, reason});
+            continue;
+        }
+        if (pages)
+            job.earlier_pages = std::move(existing);
+        kept.push_back(std::move(job));
     }
     plan->jobs = std::move(kept);
 }

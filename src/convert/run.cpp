@@ -1,5 +1,6 @@
 #include "convert/run.h"
 
+#include "convert/job_report.h"
 #include "convert/system.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ struct Reporter {
     size_t total_files = 0;
     unsigned long long total_bytes = 0;
     std::atomic<size_t> files_done{0};
+    std::atomic<bool> stopped{false}; // the report could not be written: take no more jobs
     std::atomic<unsigned long long> bytes_done{0};
     Clock::time_point start;
 };
@@ -75,10 +77,13 @@ void draw_progress_locked() {
     std::string left = done > 0 && total > done
                            ? ", about " + minutes_seconds(elapsed * (total - done) / done) + " left"
                            : "";
+    char files[64] = "";
+    if (reporter.total_files > 1) // one document is its megabytes alone
+        std::snprintf(files, sizeof files, "%zu of %zu files, ", reporter.files_done.load(),
+                      reporter.total_files);
     char text[160];
-    std::snprintf(text, sizeof text, "%zu of %zu files, %.1f of %.1f MB, %s elapsed%s",
-                  reporter.files_done.load(), reporter.total_files, done / 1e6, total / 1e6,
-                  minutes_seconds(elapsed).c_str(), left.c_str());
+    std::snprintf(text, sizeof text, "%s%.1f of %.1f MB, %s elapsed%s", files, done / 1e6,
+                  total / 1e6, minutes_seconds(elapsed).c_str(), left.c_str());
     rewrite_line_locked(text);
     reporter.line_shown = true;
 }
@@ -103,13 +108,41 @@ void advance(void *context, size_t bytes) {
     reporter.bytes_done += bytes;
 }
 
-void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t> *failed) {
+// Adds the record to the report, if there is one; a report that cannot be
+// written stops the run, since what is converted after would go unrecorded.
+void add_to_report(ConvertReport *report, ReportRecord record, Clock::time_point start) {
+    if (!report)
+        return;
+    record.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::string reason;
+    if (!report->write(record, &reason) && !reporter.stopped.exchange(true))
+        report_failure(reason + "; stopped");
+}
+
+// Converts the job (unless it is up to date) and adds it to the report;
+// false with `reason` set when it failed.
+bool run_job(const JobSettings &settings, const ConvertJob &job, ConvertProgress *progress,
+             ConvertReport *report, std::string *reason) {
+    Clock::time_point start = Clock::now();
+    ConvertJobResult result;
+    bool done = job.up_to_date || convert_job_run(settings, job, progress, &result, reason);
+    ReportRecord record = job_report_record(settings, job, result, done ? "" : *reason);
+    if (done && report && !job_report_fixity(job, &record, reason)) {
+        done = false;
+        record = job_report_record(settings, job, result, *reason);
+    }
+    add_to_report(report, std::move(record), start);
+    return done;
+}
+
+void work(const ConvertPlan &plan, ConvertReport *report, std::atomic<size_t> *next,
+          std::atomic<size_t> *failed) {
     const std::vector<ConvertJob> &jobs = plan.jobs;
-    for (size_t n; (n = next->fetch_add(1)) < jobs.size();) {
+    for (size_t n; !reporter.stopped && (n = next->fetch_add(1)) < jobs.size();) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!convert_job_run(plan.settings, jobs[n], &progress, &reason)) {
+        if (!run_job(plan.settings, jobs[n], &progress, report, &reason)) {
             report_failure(job_input_name(jobs[n]) + ": " + reason);
             ++*failed;
         }
@@ -122,10 +155,14 @@ void work(const ConvertPlan &plan, std::atomic<size_t> *next, std::atomic<size_t
 
 } // namespace
 
-size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
-    for (const std::string &failure : plan.failures)
-        report_failure(failure);
+size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertReport *report) {
+    for (const std::string &notice : plan.notices)
+        report_failure(notice);
     reporter.start = Clock::now();
+    for (const ConvertFailure &failure : plan.failures) {
+        report_failure(failure_message(failure));
+        add_to_report(report, failure_report_record(plan.settings, failure), reporter.start);
+    }
     reporter.total_files = plan.jobs.size();
     for (const ConvertJob &job : plan.jobs)
         reporter.total_bytes += job.size;
@@ -139,8 +176,8 @@ size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
     std::vector<std::thread> threads;
     size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
     for (size_t n = 1; n < thread_count; ++n)
-        threads.emplace_back(work, std::cref(plan), &next, &failed);
-    work(plan, &next, &failed);
+        threads.emplace_back(work, std::cref(plan), report, &next, &failed);
+    work(plan, report, &next, &failed);
     for (std::thread &thread : threads)
         thread.join();
 
@@ -152,7 +189,7 @@ size_t convert_run(const ConvertPlan &plan, int workers, bool quiet) {
         reporter.finished.notify_all();
         progress.join();
     }
-    return failed + plan.failures.size();
+    return failed + plan.failures.size() + reporter.stopped;
 }
 
 void convert_run_interrupted() {

@@ -62,6 +62,10 @@ std::string path_utf8(const std::string &path) {
     return utf8;
 }
 
+std::string path_readable(const std::string &path) {
+    return path_utf8(path);
+}
+
 std::string system_error_text(unsigned long error) {
     char *text = nullptr;
     DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -104,7 +108,8 @@ bool file_facts(const std::string &path, FileFacts *facts, std::string *reason) 
     return true;
 }
 
-bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason) {
+bool folder_names(const std::string &folder, std::vector<std::string> *names, std::string *reason,
+                  std::set<std::string> *subfolders) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path_joined(folder, "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
@@ -115,14 +120,30 @@ bool folder_names(const std::string &folder, std::vector<std::string> *names, st
     }
     do {
         std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names->push_back(name);
+        if (name == "." || name == "..")
+            continue;
+        names->push_back(name);
+        if (subfolders && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            subfolders->insert(name);
     } while (FindNextFileA(search, &found));
     bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     if (!complete)
         *reason = last_error_text();
     FindClose(search);
     return complete;
+}
+
+std::string path_unusable(const std::string &path) {
+    if (path.size() >= MAX_PATH)
+        return "the path is too long for Windows (" + std::to_string(path.size()) +
+               " characters, at most " + std::to_string(MAX_PATH - 1) + ")";
+    // No Windows name holds a '?': the listing put it for a character the
+    // ANSI code page has none for, and no file of that name can be opened.
+    if (path.find('?') != std::string::npos)
+        return "its name has characters that code page " + std::to_string(GetACP()) +
+               " cannot write (shown as ?): it cannot be opened by this name";
+    return {};
 }
 
 namespace {
@@ -195,6 +216,23 @@ int processor_count() {
     return info.dwNumberOfProcessors ? static_cast<int>(info.dwNumberOfProcessors) : 1;
 }
 
+namespace {
+
+bool is_closed(DWORD which) {
+    HANDLE handle = GetStdHandle(which);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+bool stdin_was_closed() {
+    return is_closed(STD_INPUT_HANDLE);
+}
+
+bool stdout_was_closed() {
+    return is_closed(STD_OUTPUT_HANDLE);
+}
+
 void convert_system_start() {
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
@@ -203,9 +241,31 @@ void convert_system_start() {
     cairo_surface_destroy(cairo_image_surface_create(CAIRO_FORMAT_A1, 1, 1));
 }
 
+unsigned long process_id() {
+    return GetCurrentProcessId();
+}
+
+bool process_is_running(unsigned long id) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+void end_as_closed_pipe() {
+    ExitProcess(1);
+}
+
 bool stderr_is_terminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
+
+bool stdout_is_terminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
 }
 
 void stderr_write(const std::string &text) {

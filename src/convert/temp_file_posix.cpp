@@ -1,5 +1,6 @@
 #include "convert/temp_file.h"
 
+#include "convert/system.h"
 #include "convert/temp_file_registry.h"
 
 #include <cerrno>
@@ -22,6 +23,7 @@ sigset_t guarded_signals() {
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGHUP);
+    sigaddset(&set, SIGQUIT);
     return set;
 }
 
@@ -87,12 +89,14 @@ bool temp_file_create_beside(const std::string &path, TempFile *file, std::strin
     return create_registered(&temp, file, error);
 }
 
-bool temp_file_create_for_stdin(TempFile *file, std::string *reason) {
-    const char *folder = std::getenv("TMPDIR");
-    std::string temp = std::string(folder && *folder ? folder : "/tmp") + "/korvel-convert.XXXXXX";
-    std::string error;
-    if (create_registered(&temp, file, &error))
-        return true;
-    *reason = "cannot create a temporary file: " + error;
-    return false;
+bool temp_folder(std::string *folder, std::string *) {
+    const char *named = std::getenv("TMPDIR");
+    *folder = named && *named ? named : "/tmp";
+    return true;
+}
+
+bool temp_file_create_in(const std::string &folder, const std::string &name_start, TempFile *file,
+                         std::string *error) {
+    std::string temp = path_joined(folder, name_start + ".XXXXXX");
+    return create_registered(&temp, file, error);
 }

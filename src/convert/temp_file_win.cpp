@@ -82,16 +82,18 @@ bool temp_file_create_beside(const std::string &path, TempFile *file, std::strin
     return create_registered(path, file, error);
 }
 
-bool temp_file_create_for_stdin(TempFile *file, std::string *reason) {
-    char folder[MAX_PATH + 1];
-    DWORD length = GetTempPathA(sizeof folder, folder);
+bool temp_folder(std::string *folder, std::string *reason) {
+    char path[MAX_PATH + 1];
+    DWORD length = GetTempPathA(sizeof path, path);
     if (length == 0 || length > MAX_PATH) {
         *reason = "cannot create a temporary file: no temporary folder";
         return false;
     }
-    std::string error;
-    if (create_registered(std::string(folder) + "korvel-convert", file, &error))
-        return true;
-    *reason = "cannot create a temporary file: " + error;
-    return false;
+    *folder = std::string(path, length);
+    return true;
+}
+
+bool temp_file_create_in(const std::string &folder, const std::string &name_start, TempFile *file,
+                         std::string *error) {
+    return create_registered(path_joined(folder, name_start), file, error);
 }

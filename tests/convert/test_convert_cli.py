@@ -3,11 +3,14 @@
 an input or an existing file, no partial file after a failure, mirrored folder
 trees, parallel jobs, standard input and output.
 
-    test_convert_cli.py <korvel-convert> [unittest arguments]
+    test_convert_cli.py <korvel-convert> <version> [unittest arguments]
 """
 import os
+import pty
+import resource
 import shutil
 import signal
+import stat
 import subprocess
 import sys
 import time
@@ -45,6 +48,10 @@ class CommandTest(ConvertTest):
             ["--to", "png", "doc.krv", "-o", "-"],
             ["--to", "png", "-"],
             ["--to", "pdf", "--fonts", "nofonts", "doc.krv"],
+            ["--to", "txt", "--report"],
+            ["--to", "txt", "--report", "-", "doc.krv", "-o", "-"],
+            ["--to", "txt", "--report", "doc.krv", "doc.krv", "-o", "x.txt"],  # into an input
+            ["--to", "txt", "--report", "nofonts", "doc.krv", "-o", "x.txt"],  # a folder
         ]
         for args in usage_errors:
             status, _, err = self.run_convert(*args)
@@ -52,7 +59,7 @@ class CommandTest(ConvertTest):
         self.assertEqual(self.files(), ["doc.krv", "pipe.krv"])
 
         status, out, _ = self.run_convert("--version")
-        self.assertEqual((status, out), (0, b"korvel-convert 0.5.5\n"))
+        self.assertEqual((status, out), (0, b"korvel-convert " + VERSION.encode() + b"\n"))
 
         # The inputs that fail are named with their reason; the others are converted.
         status, _, err = self.run_convert("--to", "txt", "-o", "out", "missing.krv", "pipe.krv",
@@ -62,6 +69,43 @@ class CommandTest(ConvertTest):
         self.assertIn("pipe.krv: not a file on a disk", err)
         self.assertIn("/dev/null: not a file on a disk", err)
         self.assertEqual(self.files("out"), ["doc.txt"])
+
+    def test_what_went_wrong_is_said_in_the_users_terms(self):
+        self.write("doc.krv", b"text\r\n")
+        self.write("d/a.txt", b"text\r\n")
+        os.mkdir(self.path("empty"))
+        os.mkdir(self.path("nofonts"))
+        os.mkfifo(self.path("fifo.txt"))
+        terminal, terminal_side = pty.openpty()
+        self.addCleanup(os.close, terminal)
+        self.addCleanup(os.close, terminal_side)
+        missing_tmp = dict(os.environ, TMPDIR=self.path("gone"))
+        cases = [  # arguments, how it runs, exit status, what it says
+            (["--margin", "0x10", "--to", "pdf", "doc.krv"], {}, 2, "not '0x10'"),
+            (["--to", "pdf", "doc.krv", "-o", "x.png"], {}, 2, "--to pdf contradicts -o x.png"),
+            (["--to", "txt", ""], {}, 2, "an input is an empty name"),
+            (["--to", "txt", "empty", "-o", "d.txt"], {}, 2, "the input empty is a folder"),
+            (["--to", "pdf", "doc.krv", "-o", "-"], {"stdout": terminal_side}, 2,
+             "not written to a terminal"),
+            (["--to", "txt", "empty"], {}, 0, "empty: no documents (*.krv, *.txt)"),
+            (["--to", "txt", "d/a.txt"], {}, 1, "d/a.txt would replace an input: itself"),
+            (["--to", "txt", "--force", "doc.krv", "-o", "fifo.txt"], {}, 1,
+             "fifo.txt is not a regular file"),
+            (["--to", "txt", "-", "-o", "c.txt"], {"preexec_fn": lambda: os.close(0)}, 1,
+             "standard input: cannot read: it is closed"),
+            (["--to", "txt", "-", "-o", "c.txt"], {"env": missing_tmp}, 1,
+             "cannot create a temporary file in " + self.path("gone")),
+        ]
+        for args, options, status, told in cases:
+            got, _, err = self.run_convert(*args, **options)
+            self.assertEqual(got, status, args)
+            self.assertIn(told, err, args)
+        # A font that cannot be read is no misuse of the command.
+        status, _, err = self.run_convert("--to", "pdf", "--fonts", "nofonts", "doc.krv")
+        self.assertEqual(status, 2)
+        self.assertNotIn("--help", err)
+        self.assertTrue(stat.S_ISFIFO(os.stat(self.path("fifo.txt")).st_mode))
+        self.assertEqual(self.files(), ["d/a.txt", "doc.krv", "fifo.txt"])
 
     def test_outputs_never_replace_inputs_or_existing_files(self):
         self.write("doc.krv", b"new\r\n")
@@ -111,19 +155,75 @@ class CommandTest(ConvertTest):
     def test_interrupted_run_removes_its_temporary_files(self):
         tmp = self.path("tmp")
         os.mkdir(tmp)
-        # Standard input is held in a temporary file while it is read.
-        child = subprocess.Popen([PROGRAM, "-q", "--to", "txt", "-"], stdin=subprocess.PIPE,
-                                 stdout=subprocess.DEVNULL, env=dict(os.environ, TMPDIR=tmp))
-        child.stdin.write(b"partial line\r\n")
-        child.stdin.flush()
-        deadline = time.monotonic() + 60
-        while not os.listdir(tmp) and time.monotonic() < deadline:
-            time.sleep(0.01)
-        self.assertTrue(os.listdir(tmp))
-        child.send_signal(signal.SIGINT)
-        self.assertEqual(child.wait(timeout=60), -signal.SIGINT)
-        child.stdin.close()
-        self.assertEqual(os.listdir(tmp), [])
+        for signal_number in (signal.SIGINT, signal.SIGQUIT):
+            # Standard input is held in a temporary file while it is read.
+            child = subprocess.Popen([PROGRAM, "-q", "--to", "txt", "-"], stdin=subprocess.PIPE,
+                                     stdout=subprocess.DEVNULL, env=dict(os.environ, TMPDIR=tmp),
+                                     preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE,
+                                                                           (0, 0)))
+            child.stdin.write(b"partial line\r\n")
+            child.stdin.flush()
+            deadline = time.monotonic() + 60
+            while not os.listdir(tmp) and time.monotonic() < deadline:
+                time.sleep(0.01)
+            self.assertTrue(os.listdir(tmp))
+            child.send_signal(signal_number)
+            self.assertEqual(child.wait(timeout=60), -signal_number)
+            child.stdin.close()
+            self.assertEqual(os.listdir(tmp), [], signal_number)
+
+    def test_progress_of_one_document_counts_megabytes(self):
+        # Long enough (4 MB and more, about 1,000 pages) for the line to show.
+        self.write("big.krv", (b"x" * 78 + b"\r\n") * 70000)
+        terminal, terminal_side = pty.openpty()
+        self.addCleanup(os.close, terminal)
+        with subprocess.Popen([PROGRAM, "--to", "pdf", "big.krv"], cwd=self.dir,
+                              stderr=terminal_side) as child:
+            os.close(terminal_side)
+            self.assertEqual(child.wait(timeout=300), 0)
+        shown = os.read(terminal, 1 << 16).decode()
+        self.assertIn(" of 5.6 MB, ", shown)
+        self.assertNotIn("files", shown)
+
+    def test_long_lines_are_kept_whole(self):
+        # Past the screen's last column (16,777,216; a tab counts 8).
+        self.write("tabs.krv", b"\t" * 3000000 + b"END\r\n")
+        for fmt, whole in (("txt", b"\t" * 3000000 + b"END\n"),
+                           ("html", b"\t" * 3000000 + b"END\n</pre>")):
+            self.assertEqual(self.run_convert("--to", fmt, "tabs.krv")[:1], (0,), fmt)
+            self.assertIn(whole, self.read("tabs." + fmt), fmt)
+
+    def test_names_in_old_code_pages_read_in_titles_and_footers(self):
+        for code_page in ("cp1251", "cp866"):
+            name = "отчёт".encode(code_page)
+            self.write(f"{code_page}/x", b"")
+            with open(os.path.join(self.path(code_page).encode(), name + b".krv"), "wb") as f:
+                f.write(b"text\r\n")
+            status, _, err = self.run_convert("--to", "pdf", code_page)
+            self.assertEqual((status, err), (0, ""), code_page)
+            pdf = os.path.join(self.path(code_page).encode(), name + b".pdf")
+            info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
+            self.assertIn("отчёт.krv", info, code_page)
+            text = subprocess.run(["pdftotext", pdf, "-"], capture_output=True, text=True).stdout
+            self.assertIn(f"{code_page}/отчёт.krv", text, code_page)
+
+    def test_a_folder_too_deep_to_enter_is_named(self):
+        # A path of about 5,000 characters, made folder by folder.
+        self.write("in/top.krv", b"top\r\n")
+        folder = os.open(self.path("in"), os.O_RDONLY)
+        for _ in range(25):
+            os.mkdir("d" * 200, dir_fd=folder)
+            inner = os.open("d" * 200, os.O_RDONLY, dir_fd=folder)
+            os.close(folder)
+            folder = inner
+        deep = os.open("deep.krv", os.O_WRONLY | os.O_CREAT, dir_fd=folder)
+        os.write(deep, b"deep\r\n")
+        os.close(deep)
+        os.close(folder)
+        status, _, err = self.run_convert("--to", "txt", "in", "-o", "out")
+        self.assertEqual(status, 1)
+        self.assertIn("dddd: cannot read the folder: File name too long", err)
+        self.assertEqual(self.files("out"), ["top.txt"])
 
 
 class TreeTest(ConvertTest):
@@ -180,6 +280,14 @@ class TreeTest(ConvertTest):
         self.assertEqual(status, 1)
         self.assertIn("q/doc-002.png exists", err)
         self.assertEqual(self.files("q"), ["doc-002.png"])
+        # --force replaces a page set whole, and nothing but that document's pages.
+        others = ["doc-01.png", "doc-001-a.png", "doc.png", "docs-001.png"]
+        for name in others:
+            self.write("p/" + name, b"other")
+        self.write("short.krv", b"line\r\n")
+        status, _, err = self.run_convert("--to", "png", "--force", "short.krv", "-o", "p/doc.png")
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(self.files("p"), sorted(others + ["doc-001.png"]))
 
 
 class StandardStreamsTest(ConvertTest):
@@ -198,6 +306,34 @@ class StandardStreamsTest(ConvertTest):
             status, _, err = self.run_convert("--to", "txt", "-", stdin=b"a\r\n", stdout=full)
         self.assertEqual(status, 1)
         self.assertIn("standard input: cannot write to standard output", err)
+
+    def test_standard_input_copies_are_bounded_and_recognised(self):
+        tmp = self.path("tmp")
+        os.mkdir(tmp)
+        ended = subprocess.Popen(["true"])
+        ended.wait()
+        # A copy whose run was killed outright goes; one of a running process stays.
+        left = f"korvel-convert.stdin-{ended.pid}.AbC123"
+        running = f"korvel-convert.stdin-{os.getpid()}.XyZ789"
+        for name in (left, running):
+            self.write(os.path.join("tmp", name), b"copy")
+        with open("/dev/zero", "rb") as endless:
+            done = subprocess.run([PROGRAM, "--to", "txt", "-", "-o", "z.txt"], cwd=self.dir,
+                                  stdin=endless, stderr=subprocess.PIPE, timeout=300,
+                                  env=dict(os.environ, TMPDIR=tmp))
+        self.assertEqual(done.returncode, 1)
+        self.assertIn(b"standard input: longer than a document may be (2560 MB)", done.stderr)
+        self.assertEqual(os.listdir(tmp), [running])
+        self.assertFalse(os.path.exists(self.path("z.txt")))
+
+    def test_a_reader_that_stops_ends_the_program_quietly(self):
+        self.write("big.krv", b"line\r\n" * 400000)
+        with subprocess.Popen([PROGRAM, "--to", "txt", "big.krv", "-o", "-"], cwd=self.dir,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE) as child:
+            self.assertEqual(child.stdout.readline(), b"line\n")
+            child.stdout.close()
+            self.assertEqual((child.wait(timeout=120), child.stderr.read()),
+                             (-signal.SIGPIPE, b""))
 
 
 class OptionsTest(ConvertTest):
@@ -254,4 +390,5 @@ class FontsTest(ConvertTest):
 
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))
+    VERSION = sys.argv.pop(1)
     unittest.main()

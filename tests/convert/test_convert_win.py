@@ -7,6 +7,8 @@ the same text bytes and PDF pixels as the native program.
     test_convert_win.py <wine-run> <korvel-convert.exe> <native korvel-convert> <objdump>
 """
 import glob
+import hashlib
+import json
 import os
 import signal
 import subprocess
@@ -59,6 +61,20 @@ class PathsTest(WindowsConvertTest):
         status, out, err = self.windows("--to", "txt", "-", "-o", "-",
                                         stdin=self.read("Архив/Документ.krv"))
         self.assertEqual((status, err, out), (0, "", self.read("native/Документ.txt")))
+
+    def test_paths_out_of_reach_are_named(self):
+        # Past MAX_PATH, and a name in bytes that no ANSI name can hold: each is
+        # named, the rest converted.
+        self.write("в/" + "/".join(["д" * 60] * 5) + "/глубоко.krv", b"deep\r\n")
+        self.write("в/мелко.krv", b"near\r\n")
+        with open(os.path.join(self.path("в").encode(), "отчёт".encode("cp866") + b".krv"),
+                  "wb") as f:
+            f.write(b"old name\r\n")
+        status, _, err = self.windows("--to", "txt", "в", "-o", "из")
+        self.assertEqual(status, 1)
+        self.assertIn("is too long for Windows (306 characters, at most 259)", err)
+        self.assertIn("cannot write (shown as ?)", err)
+        self.assertEqual(self.files("из"), ["мелко.txt"])
 
     def test_pdf_pages_render_as_the_native_ones(self):
         with open(SAMPLE, "rb") as sample:
@@ -150,6 +166,43 @@ class FailureTest(WindowsConvertTest):
                 if "DLL Name:" in line}
         self.assertTrue(dlls)
         self.assertLessEqual(dlls, SYSTEM_DLLS)
+
+
+class BatchTest(WindowsConvertTest):
+    def report(self, name):
+        """The report's records, timings aside, paths with '/' and sorted by input."""
+        records = [json.loads(line) for line in self.read(name).decode().splitlines()]
+        for record in records:
+            del record["seconds"]
+            record["input"] = record["input"].replace("\\", "/")
+            for output in record["outputs"]:
+                output["path"] = output["path"].replace("\\", "/")
+        return sorted(records, key=lambda r: r["input"])
+
+    def test_report_and_update_with_cyrillic_names(self):
+        self.write("Архив/Документ.krv", b"\x80\xa0\xe0 \xff1bold\xff0\r\n")
+        self.write("Архив/Письма/Второй.TXT", b"\xc9\xcd\xbb\r\n")
+        # Names in the ANSI code page come out as UTF-8, digests as the native ones.
+        self.assert_converted(self.windows("--to", "txt", "Архив", "-o", "вых",
+                                           "--report", "отчёт.jsonl"))
+        self.assert_converted(self.native("--to", "txt", "Архив", "-o", "вых-n",
+                                          "--report", "native.jsonl"))
+        records = self.report("отчёт.jsonl")
+        self.assertEqual([r["input"] for r in records],
+                         ["Архив/Документ.krv", "Архив/Письма/Второй.TXT"])
+        for record in records:
+            for output in record["outputs"]:
+                with open(self.path(output["path"]), "rb") as f:
+                    self.assertEqual(output["sha256"], hashlib.sha256(f.read()).hexdigest())
+        native = self.report("native.jsonl")
+        for record in native:
+            for output in record["outputs"]:
+                output["path"] = output["path"].replace("вых-n/", "вых/")
+        self.assertEqual(records, native)
+        # A second run with --update converts nothing and says so.
+        self.assert_converted(self.windows("--to", "txt", "Архив", "-o", "вых", "--update",
+                                           "--report", "again.jsonl"))
+        self.assertEqual([r["status"] for r in self.report("again.jsonl")], ["up-to-date"] * 2)
 
 
 def setUpModule():

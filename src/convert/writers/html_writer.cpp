@@ -112,11 +112,10 @@ struct HtmlLine {
     LineCodeState state;
     int run = 0; // the open span's run; 0 is none
 
-    // The bytes from `done` to `end` marked up at `at`; false once the line
-    // reached the last column.
-    bool convert(char *&at, size_t &done, size_t end) {
+    // The bytes from `done` to `end` marked up at `at`.
+    void convert(char *&at, size_t &done, size_t end) {
         LineGlyph glyph;
-        for (; done < end && state.column < LINE_COLUMN_LIMIT; ++done) {
+        for (; done < end; ++done) {
             int column = state.column;
             if (!line_codes_step(state, bytes[done], glyph)) {
                 if (state.column != column) { // a tab: outside any run, as on screen
@@ -143,7 +142,7 @@ struct HtmlLine {
                 at = output_put_utf8(at, cp866_glyph_utf8(glyph.code));
             }
         }
-        return state.column < LINE_COLUMN_LIMIT;
+        keep_column_in_range(state);
     }
 };
 
@@ -170,7 +169,7 @@ int html_export_write(const LineNode *first, const char *title_utf8, FILE *out,
         HtmlLine html{bytes, {}, 0};
         output_line_in_stretches(
             buffer, counter, line->length, STRETCH, STRETCH_ROOM,
-            [&](char *&at, size_t &done, size_t end) { return html.convert(at, done, end); });
+            [&](char *&at, size_t &done, size_t end) { html.convert(at, done, end); });
         char *at = output_reserve(buffer, 16);
         if (html.run)
             at = close_run(at);

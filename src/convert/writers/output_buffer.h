@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert/writers/progress.h"
+#include "fonts/line_codes.h"
 #include "text/cp866_unicode.h"
 
 #include <cstdio>
@@ -55,20 +56,26 @@ int output_finish(OutputBuffer &buffer);
 
 // Writes one line of `length` bytes in stretches of at most `stretch` bytes,
 // reserving `room` output bytes for each: convert(at, done, end) writes the
-// output of the bytes from `done` to `end` at `at`, advancing both, and
-// returns false once the rest of the line shows nothing. Every byte of the
-// line is counted in `counter`.
+// output of the bytes from `done` to `end` at `at`, advancing both. Every
+// byte of the line is counted in `counter`.
 template <typename Convert>
 void output_line_in_stretches(OutputBuffer &buffer, ProgressCounter &counter, size_t length,
                               size_t stretch, size_t room, Convert &&convert) {
-    size_t done = 0;
-    for (bool more = true; more && done < length;) {
+    for (size_t done = 0; done < length;) {
         size_t end = length - done < stretch ? length : done + stretch;
         size_t start = done;
         char *at = output_reserve(buffer, room);
-        more = convert(at, done, end);
+        convert(at, done, end);
         output_commit(buffer, at);
         progress_count(counter, done - start);
     }
-    progress_count(counter, length - done); // past the last column
+}
+
+// Text keeps a line whole, however far it reaches: past the screen's last
+// column it goes on with the column taken back by a whole number of tab
+// stops, which tabs still need, so that it never overflows.
+inline void keep_column_in_range(LineCodeState &state) {
+    static_assert(LINE_COLUMN_LIMIT % TAB_WIDTH == 0);
+    if (state.column >= LINE_COLUMN_LIMIT)
+        state.column -= LINE_COLUMN_LIMIT;
 }

@@ -50,13 +50,17 @@ bool page_setup_holds_lines(const PageSetup &setup) {
     return pixels.layout.lines_per_page > 0 && pixels.layout.width > 0;
 }
 
+int document_page_count(const PageSetup &setup, int lines) {
+    int pages = page_layout_page_count(page_pixels(setup).layout, lines);
+    return pages > 0 ? pages : 1;
+}
+
 PageWalk page_walk_start(const LineNode *first, const PageSetup &setup, const char *footer_path) {
     PageWalk walk{};
     walk.pixels = page_pixels(setup);
     walk.footer_path = cp866_from_utf8(footer_path ? footer_path : "");
     LineList lines = const_cast<LineNode *>(first); // lines_count only reads
-    int pages = page_layout_page_count(walk.pixels.layout, lines_count(&lines));
-    walk.page_count = pages > 0 ? pages : 1;
+    walk.page_count = document_page_count(setup, lines_count(&lines));
     walk.page = 1;
     walk.next = first;
     return walk;

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 struct PageSetup {
     double paper_width_mm, paper_height_mm, margin_mm;
@@ -32,6 +33,9 @@ PagePixels page_pixels(const PageSetup &setup);
 // are numbers from 0 to PDF's largest page, 200 inches); the writers refuse
 // (return -1, writing nothing) a setup that does not.
 bool page_setup_holds_lines(const PageSetup &setup);
+// The pages a document of `lines` lines takes: at least 1, since an
+// empty document gives one page with only its footer.
+int document_page_count(const PageSetup &setup, int lines);
 
 struct PdfInfo {
     const char *title_utf8;  // the file name with its extension
@@ -40,9 +44,11 @@ struct PdfInfo {
 };
 
 // Writes the document as PDF. An empty document gives one page with only
-// its footer. Returns 0, or -1 when writing failed.
+// its footer. Returns 0, or -1 when writing failed; when cairo itself failed
+// (not a write), `failure` (if given) says why.
 int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
-                     const PdfInfo &info, FILE *out, ConvertProgress *progress);
+                     const PdfInfo &info, FILE *out, ConvertProgress *progress,
+                     std::string *failure = nullptr);
 
 // PNG: one file per page; the caller decides where each page goes.
 struct PngPageOutput {

@@ -16,6 +16,7 @@
 #include "convert/writers/page_walk.h"
 #include "text/cp866_unicode.h"
 #include "fonts/line_codes.h"
+#include "korvel_version.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -25,10 +26,6 @@
 #include <climits>
 #include <string>
 #include <vector>
-
-#ifndef KORVEL_VERSION
-#error "KORVEL_VERSION must name the project's version"
-#endif
 
 namespace {
 
@@ -41,7 +38,7 @@ static_assert(EDGE_INSET * 256 == 1, "cairo keeps path coordinates in 1/256 unit
 // baseline lies under row 13), the rest their descent.
 constexpr int BASELINE_ROW = 14;
 constexpr int FOOTER_FONT = 0;
-constexpr char CREATOR[] = "korvel-convert " KORVEL_VERSION;
+constexpr char CREATOR[] = "korvel-convert " KORVEL_VERSION_STRING;
 
 const cairo_user_data_key_t GLYPHS_KEY{};
 
@@ -251,7 +248,8 @@ std::string pdf_date(time_t time) {
 } // namespace
 
 int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSetup &setup,
-                     const PdfInfo &info, FILE *out, ConvertProgress *progress) {
+                     const PdfInfo &info, FILE *out, ConvertProgress *progress,
+                     std::string *failure) {
     if (!page_setup_holds_lines(setup))
         return -1;
     PageWalk walk = page_walk_start(first, setup, info.footer_path);
@@ -285,7 +283,10 @@ int pdf_export_write(const LineNode *first, const PageFonts &fonts, const PageSe
 
     cairo_destroy(page.cr);
     cairo_surface_finish(surface);
-    bool ok = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && !sink.failed;
+    cairo_status_t status = cairo_surface_status(surface);
+    bool ok = status == CAIRO_STATUS_SUCCESS && !sink.failed;
+    if (status != CAIRO_STATUS_SUCCESS && !sink.failed && failure)
+        *failure = std::string("cairo: ") + cairo_status_to_string(status);
     cairo_surface_destroy(surface);
     for (cairo_font_face_t *face : page.faces)
         cairo_font_face_destroy(face);

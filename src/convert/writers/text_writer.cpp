@@ -19,9 +19,15 @@ struct TextLine {
     bool expand_tabs;
     LineCodeState state;
 
-    // The bytes from `done` to `end` as text at `at`; false once the line
-    // reached the last column.
-    bool convert(char *&at, size_t &done, size_t end) {
+    // The bytes from `done` to `end` as text at `at`.
+    void convert(char *&at, size_t &done, size_t end) {
+        while (done < end) {
+            walk(at, done, end);
+            keep_column_in_range(state);
+        }
+    }
+
+    void walk(char *&at, size_t &done, size_t end) {
         done = text_line_walk(
             state, bytes, done, end,
             [&](const unsigned char *run, size_t count) {
@@ -38,7 +44,6 @@ struct TextLine {
                     *at++ = '\t';
                 }
             });
-        return state.column < LINE_COLUMN_LIMIT;
     }
 };
 
@@ -58,7 +63,7 @@ int text_export_write(const LineNode *first, const TextExportOptions &options, F
         TextLine text{bytes, options.expand_tabs, {}};
         output_line_in_stretches(
             buffer, counter, line->length, STRETCH, STRETCH_ROOM,
-            [&](char *&at, size_t &done, size_t end) { return text.convert(at, done, end); });
+            [&](char *&at, size_t &done, size_t end) { text.convert(at, done, end); });
         char *at = output_reserve(buffer, line_end_length);
         std::memcpy(at, line_end, line_end_length);
         output_commit(buffer, at + line_end_length);
