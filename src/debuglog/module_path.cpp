@@ -5,7 +5,7 @@
 namespace {
 
 // Appends `part` at `*length`; false, with `out` emptied, when it and the NUL
-// do not fit.
+// do not fit into `size` (> 0) bytes.
 bool append(char *out, size_t size, size_t *length, std::string_view part) {
     if (part.size() >= size - *length) {
         out[0] = '\0';
@@ -13,6 +13,16 @@ bool append(char *out, size_t size, size_t *length, std::string_view part) {
     }
     std::memcpy(out + *length, part.data(), part.size());
     *length += part.size();
+    return true;
+}
+
+// Appends `parts` at `length` and ends the string there.
+bool append_all(char *out, size_t size, size_t length,
+                std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts)
+        if (!append(out, size, &length, part))
+            return false;
+    out[length] = '\0';
     return true;
 }
 
@@ -26,28 +36,14 @@ size_t module_folder_length(std::string_view module_path, NoBackslash no_backsla
 }
 
 bool path_join(char *out, size_t size, std::initializer_list<std::string_view> parts) {
-    if (size == 0)
-        return false;
-    size_t length = 0;
-    for (std::string_view part : parts)
-        if (!append(out, size, &length, part))
-            return false;
-    out[length] = '\0';
-    return true;
+    return size > 0 && append_all(out, size, 0, parts);
 }
 
 bool path_beside_module(char *out, size_t size, std::string_view module_path,
                         NoBackslash no_backslash, std::initializer_list<std::string_view> parts) {
-    if (size == 0)
-        return false;
+    std::string_view folder =
+        module_path.substr(0, module_folder_length(module_path, no_backslash));
     size_t length = 0;
-    if (!append(out, size, &length,
-                module_path.substr(0, module_folder_length(module_path, no_backslash))) ||
-        !append(out, size, &length, "\\"))
-        return false;
-    for (std::string_view part : parts)
-        if (!append(out, size, &length, part))
-            return false;
-    out[length] = '\0';
-    return true;
+    return size > 0 && append(out, size, &length, folder) && append(out, size, &length, "\\") &&
+           append_all(out, size, length, parts);
 }
