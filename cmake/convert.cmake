@@ -13,8 +13,8 @@ endif()
 # The run's report and the SHA-256 digests it carries, hashed by the
 # system's own library: Nettle natively, CryptoAPI (advapi32) on Windows.
 add_library(korvel_convert_report STATIC src/convert/report.cpp src/convert/sha256.cpp)
-target_compile_definitions(korvel_convert_report PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
-target_include_directories(korvel_convert_report PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_include_directories(korvel_convert_report PUBLIC ${PROJECT_SOURCE_DIR}/src
+    ${CMAKE_BINARY_DIR}/generated)
 if(WIN32)
     target_sources(korvel_convert_report PRIVATE src/convert/sha256_win.cpp)
     target_link_libraries(korvel_convert_report PUBLIC advapi32)
@@ -42,11 +42,11 @@ add_executable(korvel-convert
 )
 target_link_libraries(korvel-convert PRIVATE korvel_convert korvel_convert_pages
     korvel_convert_report)
-target_compile_definitions(korvel-convert PRIVATE KORVEL_VERSION="${PROJECT_VERSION}")
 set_target_properties(korvel-convert PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEL_CONVERT_DIR})
 
 if(WIN32)
     add_dependencies(korvel-convert korvel_dist_fonts)
+    add_dependencies(korvel_dist korvel-convert)
     return()
 endif()
 set(KORVEL_CONVERT_FONTS)

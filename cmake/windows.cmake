@@ -86,8 +86,16 @@ target_link_libraries(find_plugin PRIVATE korvel_find_core user32)
 set_target_properties(find_plugin PROPERTIES PREFIX "" OUTPUT_NAME find
     RUNTIME_OUTPUT_DIRECTORY ${KORVEL_DIST_DIR}/Plugins)
 
+# Everything dist/ holds for users: the viewer, its fonts, the plug-in that
+# ships with it and, when built, korvel-convert.exe (cmake/convert.cmake).
+add_custom_target(korvel_dist DEPENDS korvel korvel_dist_fonts find_plugin)
+
 # The Windows zip for users: build/win/packages/korvel-viewer-<version>-win32.zip
 # (scripts/package.sh puts it with the Debian package into build/packages).
+# It always holds the converter, so a build without it makes no zip.
+if(NOT KORVEL_CONVERTER)
+    return()
+endif()
 set(KORVEL_ZIP ${CMAKE_BINARY_DIR}/packages/korvel-viewer-${PROJECT_VERSION}-win32.zip)
 file(GLOB KORVEL_ZIP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fonts/LICENSES/*.txt
     ${PROJECT_SOURCE_DIR}/sdk/*.h ${PROJECT_SOURCE_DIR}/sdk/*.md ${PROJECT_SOURCE_DIR}/sdk/sample/*.c)

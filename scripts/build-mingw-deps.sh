@@ -5,14 +5,16 @@
 # libz-mingw-w64-dev. Debian ships no MinGW build of cairo.
 #   build-mingw-deps.sh [DIR]     (default: build/mingw-deps)
 # Result: DIR/prefix/{include,lib,lib/pkgconfig}; DIR/prefix/BUILT names the
-# sources used and the recipe (this script's checksum). A rerun with that
-# file present and this script unchanged returns at once.
+# sources used and the recipe (the checksum of this script's unpacking and
+# building part, so that a change to fetching alone rebuilds nothing). A
+# rerun with that file present and that part unchanged returns at once.
 #
 # How, and why so:
-# - Sources come through apt-get source from deb.debian.org (bookworm,
-#   bookworm-updates, bookworm-security) with a deb-src list and package
-#   indexes of our own in a temporary folder, removed afterwards, so the
-#   machine's apt configuration is never touched. Each package takes the
+# - Sources come through apt-get source from the Debian 12 archives this
+#   machine's apt already uses (bookworm, bookworm-updates,
+#   bookworm-security; scripts/debian-archives.sh), with a deb-src list and
+#   package indexes of our own in a temporary folder, removed afterwards, so
+#   the machine's apt configuration is never touched. Each package takes the
 #   newest version whose files the registry still holds; if none is complete
 #   but the upstream tarball came (apt checked it against Debian's index),
 #   that tarball is built without Debian's changes, and we say so. Fetched
@@ -40,7 +42,8 @@ work="$dir/work"
 logs="$dir/logs"
 host=i686-w64-mingw32
 mingw_root=/usr/$host
-recipe=$(sha256sum "$0" | cut -c1-16)
+recipe=$(sed -n '/^# --- Unpacking/,$p' "$0" | sha256sum | cut -c1-16)
+. "$root/scripts/debian-archives.sh"
 
 if [ -f "$prefix/BUILT" ] && grep -qx "recipe $recipe" "$prefix/BUILT"; then
     exit 0
@@ -85,7 +88,7 @@ fetch_package() {
     local versions
     versions=$(apt-cache "${apt_opts[@]}" showsrc "$package" 2>/dev/null |
         sed -n 's/^Version: //p' | sort -rVu)
-    [ -n "$versions" ] || fail "deb.debian.org lists no source package $package for bookworm"
+    [ -n "$versions" ] || fail "the Debian archives list no source package $package for bookworm"
     for version in $versions; do
         attempt="$apt_dir/$package-$version"
         mkdir -p "$attempt"
@@ -109,22 +112,22 @@ fetch_package() {
             return
         fi
     done
-    fail "$package: no version of its source could be fetched from deb.debian.org (see $logs/fetch.log)"
+    fail "$package: no version of its source could be fetched from the Debian archives (see $logs/fetch.log)"
 }
 
 fetch_sources() {
     apt_dir=$(mktemp -d "$dir/apt.XXXXXX")
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
     local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    cat >"$apt_dir/sources.list" <<EOF
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm-updates main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian-security bookworm-security main
-EOF
+    local archives
+    archives=$(debian_archives)
+    [ -n "$archives" ] || fail "this machine's apt sources name no Debian 12 (bookworm) archive with main"
+    awk -v keyring="$keyring" '{ print "deb-src [signed-by=" keyring "] " $1, $2, "main" }' \
+        <<<"$archives" >"$apt_dir/sources.list"
     apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/none"
         -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
         -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
-    say "fetching the source indexes of Debian 12 (bookworm) from deb.debian.org"
+    say "fetching the source indexes of Debian 12 (bookworm) from this machine's Debian archives"
     apt-get "${apt_opts[@]}" -q update >>"$logs/fetch.log" 2>&1 ||
         fail "apt-get update of the deb-src list failed (network? see $logs/fetch.log)"
     for package in "${packages[@]}"; do

@@ -1,26 +1,42 @@
 #!/usr/bin/env bash
-# Configures and builds build/native (clang, sanitizers, fuzzers, and the
-# converter build/native/convert/korvel-convert with its fonts) and
-# build/win (MinGW-w64, the Windows programs and their dist/ folder, after
-# the static libraries of korvel-convert.exe in build/mingw-deps).
-#   build.sh [all|native|win]
+# Configures and builds the trees of CMakePresets.json:
+#   build.sh [all|native|win|release]
+#   native   build/native, the test build: clang with AddressSanitizer and
+#            UndefinedBehaviorSanitizer, fuzzers, tests, and the converter
+#            build/native/convert/korvel-convert with its fonts
+#   win      build/win, MinGW-w64: the Windows programs and their dist/
+#            folder, after the static libraries of korvel-convert.exe in
+#            build/mingw-deps
+#   all      native and win (the default; what the tests need)
+#   release  build/release, for users: korvel-convert optimised, without
+#            sanitizers, as build/release/convert/korvel-convert with its fonts
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build"
 which=${1:-all}
+cd "$root"
 
-if [ "$which" != win ]; then
-    cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-    cmake --build "$build/native"
+build_preset() { # PRESET
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+}
+
+case "$which" in
+all | native | win | release) ;;
+*)
+    echo "build.sh: unknown build '$which' (all, native, win or release)" >&2
+    exit 2
+    ;;
+esac
+
+if [ "$which" = all ] || [ "$which" = native ]; then
+    build_preset native
 fi
-
-if [ "$which" != native ]; then
+if [ "$which" = all ] || [ "$which" = win ]; then
     # The static cairo of korvel-convert.exe: built once, then found ready.
-    bash "$root/scripts/build-mingw-deps.sh" "$build/mingw-deps"
-    cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
-        -DKORVEL_MINGW_DEPS="$build/mingw-deps/prefix" >/dev/null
-    cmake --build "$build/win"
+    bash "$root/scripts/build-mingw-deps.sh" "$root/build/mingw-deps"
+    build_preset win
+fi
+if [ "$which" = release ]; then
+    build_preset release
 fi

@@ -20,11 +20,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%
 # The Windows zip, made by the Windows build (with the MinGW libraries of
 # korvel-convert.exe, built once into build/mingw-deps).
 bash "$root/scripts/build-mingw-deps.sh" "$root/build/mingw-deps" >/dev/null
-export KORVEL_MINGW_DEPS="$root/build/mingw-deps/prefix"
-cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
-    -DKORVEL_MINGW_DEPS="$KORVEL_MINGW_DEPS" >/dev/null
-cmake --build "$root/build/win" --target korvel_zip >/dev/null
+(cd "$root" && cmake --preset win >/dev/null && cmake --build --preset win --target korvel_zip >/dev/null)
 zip="$out/korvel-viewer-$version-win32.zip"
 cp "$root/build/win/packages/$(basename "$zip")" "$zip"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian package built by scripts/package.sh into a fresh
-# Debian 12 root made with debootstrap (as root, from deb.debian.org) and
-# checks it there, as a user would meet it:
+# Debian 12 root made with debootstrap (as root, from the Debian archive this
+# machine's apt uses) and checks it there, as a user would meet it:
 #   - apt installs it with everything it needs (i386 enabled, no recommends);
 #   - the MIME type, the desktop entry and the man pages are in place;
 #   - korvel-convert, when the package has it, converts a sample;
@@ -20,10 +20,12 @@ work="$root_dir/build/pkgtest"
 version=$(sed -n 's/^project(korvel VERSION \([0-9.]*\).*/\1/p' "$root_dir/CMakeLists.txt")
 deb=$(realpath "${1:-$root_dir/build/packages/korvel_$version-1_amd64.deb}")
 checker="$root_dir/build/win/tests/bin/window_check.exe"
-mirror=http://deb.debian.org/debian
+. "$root_dir/scripts/debian-archives.sh"
+mirror=$(debian_main_archive)
 chroot_dir="$work/root"
 
 [ "$(id -u)" -eq 0 ] || { echo "test-packages.sh: run as root" >&2; exit 1; }
+[ -n "$mirror" ] || { echo "test-packages.sh: this machine's apt sources name no Debian 12 (bookworm) archive" >&2; exit 1; }
 [ -f "$deb" ] || { echo "test-packages.sh: no $deb (run scripts/package.sh)" >&2; exit 1; }
 bash "$root_dir/scripts/setup.sh" package-test >/dev/null
 [ -f "$checker" ] || bash "$root_dir/scripts/build.sh" win

@@ -6,6 +6,7 @@
 #include "convert/run.h"
 #include "convert/system.h"
 #include "convert/temp_file.h"
+#include "korvel_version.h"
 
 #include <cstdio>
 #include <string>
@@ -57,7 +58,7 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("korvel-convert " KORVEL_VERSION);
+        std::puts("korvel-convert " KORVEL_VERSION_STRING);
         return 0;
     }
     ConvertPlan plan;

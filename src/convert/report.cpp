@@ -1,6 +1,7 @@
 #include "convert/report.h"
 
 #include "convert/system.h"
+#include "korvel_version.h"
 
 #include <cerrno>
 #include <cstring>
@@ -92,7 +93,8 @@ std::string report_line(const ReportRecord &record) {
            ",\"pages\":" + number_or_null(record.pages) +
            ",\"input_size\":" + number_or_null(record.input_size) +
            ",\"input_sha256\":" + text_or_null(record.input_sha256) +
-           ",\"converter\":\"korvel-convert " KORVEL_VERSION "\",\"seconds\":" + seconds + "}\n";
+           ",\"converter\":\"korvel-convert " KORVEL_VERSION_STRING "\",\"seconds\":" + seconds +
+           "}\n";
 }
 
 ConvertReport::~ConvertReport() {

@@ -6,6 +6,7 @@
 #include "print.h"
 #include "res/resource.h"
 #include "view.h"
+#include "view_rules.h"
 
 #include <commdlg.h>
 
@@ -56,8 +57,8 @@ void main_create(HWND window, const CREATESTRUCTA *creation) {
 
     print_init(window, creation->hInstance);
     update_scrollbar(window);
-    view_state.mark_first = 2;
-    view_state.mark_last = 5;
+    view_state.mark_first = VIEW_INITIAL_MARK_FIRST;
+    view_state.mark_last = VIEW_INITIAL_MARK_LAST;
     fonts_load();
     plugins_send(window, doc_path, 0, PLUGIN_CMD_CREATE);
 }

@@ -3,7 +3,7 @@
 an input or an existing file, no partial file after a failure, mirrored folder
 trees, parallel jobs, standard input and output.
 
-    test_convert_cli.py <korvel-convert> [unittest arguments]
+    test_convert_cli.py <korvel-convert> <version> [unittest arguments]
 """
 import os
 import pty
@@ -59,7 +59,7 @@ class CommandTest(ConvertTest):
         self.assertEqual(self.files(), ["doc.krv", "pipe.krv"])
 
         status, out, _ = self.run_convert("--version")
-        self.assertEqual((status, out), (0, b"korvel-convert 0.5.5\n"))
+        self.assertEqual((status, out), (0, b"korvel-convert " + VERSION.encode() + b"\n"))
 
         # The inputs that fail are named with their reason; the others are converted.
         status, _, err = self.run_convert("--to", "txt", "-o", "out", "missing.krv", "pipe.krv",
@@ -390,4 +390,5 @@ class FontsTest(ConvertTest):
 
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))
+    VERSION = sys.argv.pop(1)
     unittest.main()

@@ -3,6 +3,7 @@
 #include "convert/report.h"
 #include "convert/sha256.h"
 #include "support/temp_dir.h"
+#include "korvel_version.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ TEST(ReportLine, OneObjectPerInput) {
               R"({"input":"in/a.krv","format":"png","status":"converted","error":null,)"
               R"("outputs":[{"path":"out/a-001.png","sha256":"00ff"},{"path":"-","sha256":null}],)"
               R"("lines":70,"pages":2,"input_size":1234,"input_sha256":"ab",)"
-              R"("converter":"korvel-convert )" KORVEL_VERSION R"(","seconds":0.250})"
+              R"("converter":"korvel-convert )" KORVEL_VERSION_STRING R"(","seconds":0.250})"
               "\n");
     ReportRecord failed;
     failed.input = "gone.krv";

@@ -16,6 +16,7 @@
 #include "convert/writers/page_walk.h"
 #include "text/cp866_unicode.h"
 #include "fonts/line_codes.h"
+#include "korvel_version.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -25,10 +26,6 @@
 #include <climits>
 #include <string>
 #include <vector>
-
-#ifndef KORVEL_VERSION
-#error "KORVEL_VERSION must name the project's version"
-#endif
 
 namespace {
 
@@ -41,7 +38,7 @@ static_assert(EDGE_INSET * 256 == 1, "cairo keeps path coordinates in 1/256 unit
 // baseline lies under row 13), the rest their descent.
 constexpr int BASELINE_ROW = 14;
 constexpr int FOOTER_FONT = 0;
-constexpr char CREATOR[] = "korvel-convert " KORVEL_VERSION;
+constexpr char CREATOR[] = "korvel-convert " KORVEL_VERSION_STRING;
 
 const cairo_user_data_key_t GLYPHS_KEY{};
 

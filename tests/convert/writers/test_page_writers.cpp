@@ -8,6 +8,7 @@
 #include "writer_test_support.h"
 #include "text/cp866_from_utf8.h"
 #include "support/temp_dir.h"
+#include "korvel_version.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -209,7 +210,8 @@ TEST(PdfExport, Type3FontsWithUnicodeTheTextExportsTextAndTheInputsDate) {
 
     std::string info = command_output("TZ=UTC pdfinfo -isodates '" + pdf + "'");
     for (const char *field :
-         {"Title:           письмо 1.krv\n", "Creator:         korvel-convert " KORVEL_VERSION "\n",
+         {"Title:           письмо 1.krv\n",
+          "Creator:         korvel-convert " KORVEL_VERSION_STRING "\n",
           "CreationDate:    2023-11-14T22:13:20Z\n", "ModDate:         2023-11-14T22:13:20Z\n",
           "Page size:       595.276 x 841.89 pts (A4)"})
         EXPECT_NE(info.find(field), std::string::npos) << field << info;
