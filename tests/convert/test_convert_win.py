@@ -159,8 +159,9 @@ class FailureTest(WindowsConvertTest):
         self.assertEqual(glob.glob(pattern, recursive=True), [])
 
     def test_needs_only_system_dlls(self):
-        dump = subprocess.run([OBJDUMP, "-p", EXE], capture_output=True, text=True,
-                              check=True).stdout
+        # objdump's own messages follow the locale: "DLL Name" only in C.
+        dump = subprocess.run([OBJDUMP, "-p", EXE], capture_output=True, text=True, check=True,
+                              env=dict(os.environ, LC_ALL="C")).stdout
         dlls = {line.split(":")[1].strip().lower() for line in dump.splitlines()
                 if "DLL Name:" in line}
         self.assertTrue(dlls)
