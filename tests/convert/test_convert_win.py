@@ -75,6 +75,10 @@ class PathsTest(WindowsConvertTest):
         self.assertIn("is too long for Windows (306 characters, at most 259)", err)
         self.assertIn("cannot write (shown as ?)", err)
         self.assertEqual(self.files("из"), ["мелко.txt"])
+        status, _, err = self.windows("--to", "txt", "в\\мелко.krv", "-o",
+                                      "\\".join(["д" * 60] * 5) + "\\мелко.txt")
+        self.assertEqual(status, 1)
+        self.assertIn("мелко.krv: its output: the path is too long for Windows", err)
 
     def test_pdf_pages_render_as_the_native_ones(self):
         with open(SAMPLE, "rb") as sample:
