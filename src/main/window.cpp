@@ -83,6 +83,10 @@ LRESULT main_syskeydown(HWND window, WPARAM key, LPARAM lparam) {
     return DefWindowProcA(window, WM_SYSKEYDOWN, key, lparam);
 }
 
+// File > Open tells the plug-ins before loading (the open command) and
+// after it (the load command, with the window), then sets the scroll bar.
+// The start-up load (main.cpp) differs on purpose: it runs before the window
+// exists and sends only the load command.
 void open_document(HWND window) {
     if (!GetOpenFileNameA(&open_record))
         return;
