@@ -2,7 +2,6 @@
 
 #include "convert/font_set.h"
 #include "convert/plan_outputs.h"
-#include "convert/up_to_date.h"
 
 #include <algorithm>
 #include <map>
@@ -248,9 +247,7 @@ PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, s
                 with_extension(path_joined(output, file_name_of(input)), extension_of(planner));
         add_job(planner, input, exists ? &facts : nullptr, output, shape.output_to_stdout);
     }
-    if (options.update)
-        plan_mark_up_to_date(plan);
-    plan_outputs_check(planner.input_ids, plan);
+    plan_outputs_check(planner.input_ids, options.update, plan);
     return PlanResult::ready;
 }
 

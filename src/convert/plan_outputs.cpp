@@ -1,6 +1,7 @@
 #include "convert/plan_outputs.h"
 
 #include "convert/output_file.h"
+#include "convert/up_to_date.h"
 
 #include <climits>
 #include <cstdio>
@@ -33,15 +34,16 @@ int page_number_of(const std::string &name, const std::string &prefix) {
     return page > 0 && digits == canonical ? page : 0;
 }
 
-// The files of the job's outputs that exist: its file, or every page of
-// its page set.
-std::vector<std::string> existing_outputs(const ConvertJob &job, bool pages, Listings &listings) {
-    std::vector<std::string> found;
+// The files of the job's outputs that exist, with what the system says of
+// each: its file, or every page of its page set in page order.
+std::vector<ExistingOutput> existing_outputs(const ConvertJob &job, bool pages,
+                                             Listings &listings) {
+    std::vector<ExistingOutput> found;
+    FileFacts facts{};
+    std::string reason;
     if (!pages) {
-        FileFacts facts{};
-        std::string reason;
         if (file_facts(job.output, &facts, &reason))
-            found.push_back(job.output);
+            found.push_back({job.output, facts});
         return found;
     }
     std::string first = output_page_path(job.output, 1);
@@ -60,18 +62,15 @@ std::vector<std::string> existing_outputs(const ConvertJob &job, bool pages, Lis
         if (int page = page_number_of(name, prefix))
             pages_found.emplace(page, output_page_path(job.output, page));
     for (auto &[page, path] : pages_found)
-        found.push_back(path);
+        if (file_facts(path, &facts, &reason)) // else gone meanwhile
+            found.push_back({path, facts});
     return found;
 }
 
 // Why the job may not write over what exists, or empty when it may.
-std::string refusal(const ConvertJob &job, const std::vector<std::string> &existing,
+std::string refusal(const ConvertJob &job, const std::vector<ExistingOutput> &existing,
                     const std::set<FileId> &input_ids, bool replace) {
-    for (const std::string &path : existing) {
-        FileFacts facts{};
-        std::string reason;
-        if (!file_facts(path, &facts, &reason))
-            continue; // gone meanwhile
+    for (const auto &[path, facts] : existing) {
         if (!job.from_stdin && facts.id == job.input_id)
             return "its output " + path + " would replace an input: itself (give -o another " +
                    "name or folder)";
@@ -83,19 +82,20 @@ std::string refusal(const ConvertJob &job, const std::vector<std::string> &exist
                           "output)";
     }
     if (!replace && !existing.empty())
-        return output_exists_reason(existing.front());
+        return output_exists_reason(existing.front().path);
     return {};
 }
 
 } // namespace
 
-void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
+void plan_outputs_check(const std::set<FileId> &input_ids, bool update, ConvertPlan *plan) {
     bool pages = plan->settings.format->write_pages != nullptr;
     Listings listings;
-    std::vector<ConvertJob> kept;
+    // Jobs kept move up in place: a second list would double the plan's memory.
+    size_t kept = 0;
     for (ConvertJob &job : plan->jobs) {
         std::string reason;
-        std::vector<std::string> existing;
+        std::vector<ExistingOutput> existing;
         if (!job.to_stdout) {
             std::string unusable =
                 path_unusable(pages ? output_page_path(job.output, 1) : job.output);
@@ -107,11 +107,15 @@ void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
             plan->failures.push_back({job.input, reason});
             continue;
         }
+        job.up_to_date = update && outputs_up_to_date(plan->settings, job, existing);
         if (pages)
-            job.earlier_pages = std::move(existing);
-        kept.push_back(std::move(job));
+            for (ExistingOutput &page : existing)
+                job.earlier_pages.push_back(std::move(page.path));
+        if (&plan->jobs[kept] != &job) // a string moved onto itself may lose its text
+            plan->jobs[kept] = std::move(job);
+        ++kept;
     }
-    plan->jobs = std::move(kept);
+    plan->jobs.resize(kept);
 }
 
 std::string output_page_path(const std::string &output, int page) {

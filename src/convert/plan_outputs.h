@@ -9,5 +9,5 @@
 // Moves every job whose output would replace an input (any of `input_ids`),
 // an existing file when the plan does not allow replacing, or anything but a
 // file, or whose output's path this system cannot use, from the jobs to the
-// failures.
-void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan);
+// failures. With `update`, marks the jobs whose outputs are up to date.
+void plan_outputs_check(const std::set<FileId> &input_ids, bool update, ConvertPlan *plan);

@@ -3,16 +3,23 @@
 #pragma once
 
 #include "convert/plan.h"
+#include "convert/system.h"
 
 #include <string>
 #include <vector>
 
-// The files that make up the job's outputs (a page format: its pages from
-// the first on, as long as they follow without a gap) when each is a file
-// modified no earlier than the input and the fonts; empty when any is
-// missing, not a file or older. A page set is complete once its first page
-// is there: a conversion renames that one into place last.
-std::vector<std::string> up_to_date_outputs(const JobSettings &settings, const ConvertJob &job);
+struct ExistingOutput {
+    std::string path;
+    FileFacts facts;
+};
 
-// Marks the jobs whose outputs are up to date, which are then not converted.
-void plan_mark_up_to_date(ConvertPlan *plan);
+// Whether `existing`, the job's outputs found (a page format: every page of
+// its set, in page order), is the whole of them and each a file modified no
+// earlier than the input and the fonts. A page set is whole when its pages
+// run from the first without a gap: a conversion renames its first page
+// into place last.
+bool outputs_up_to_date(const JobSettings &settings, const ConvertJob &job,
+                        const std::vector<ExistingOutput> &existing);
+
+// The outputs of a job the plan found up to date.
+std::vector<std::string> up_to_date_outputs(const JobSettings &settings, const ConvertJob &job);
