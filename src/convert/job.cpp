@@ -47,6 +47,21 @@ int end_page(void *context, FILE *, bool ok) {
     return output_file_close(&file, &pages->reason) ? 0 : -1;
 }
 
+// Removes the pages of the job's page set that were there before and are
+// not among `files`; false with `reason` set when one cannot be removed.
+bool remove_earlier_pages(const ConvertJob &job, const std::vector<OutputFile> &files,
+                          std::string *reason) {
+    for (const std::string &earlier : job.earlier_pages) {
+        bool rewritten = std::any_of(files.begin(), files.end(),
+                                     [&](const OutputFile &file) { return file.path == earlier; });
+        if (!rewritten && std::remove(earlier.c_str()) != 0 && errno != ENOENT) {
+            *reason = "cannot remove the earlier page " + earlier + ": " + error_text(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineNode *first,
                  const DocumentNames &names, ConvertProgress *progress,
                  std::vector<std::string> *written, std::string *reason) {
@@ -54,22 +69,14 @@ bool write_pages(const JobSettings &settings, const ConvertJob &job, const LineN
     PngPageOutput output{begin_page, end_page, &pages};
     bool ok = settings.format->write_pages(first, names, settings.writer, output, progress) == 0;
     // The first page goes into place last: --update takes a page set whose
-    // first page is there as complete.
+    // first page is there as complete. Before it, an earlier and longer
+    // conversion's last pages go, so the set is replaced whole.
     size_t pending = pages.files.size();
     while (ok && pending > 0) {
-        ok = output_file_commit(&pages.files[pending - 1], settings.replace, &pages.reason);
+        if (pending == 1)
+            ok = remove_earlier_pages(job, pages.files, &pages.reason);
+        ok = ok && output_file_commit(&pages.files[pending - 1], settings.replace, &pages.reason);
         pending -= ok;
-    }
-    // A page set is replaced whole: an earlier, longer conversion's last
-    // pages go.
-    for (size_t n = 0; ok && n < job.earlier_pages.size(); ++n) {
-        const std::string &earlier = job.earlier_pages[n];
-        bool rewritten = std::any_of(pages.files.begin(), pages.files.end(),
-                                     [&](const OutputFile &file) { return file.path == earlier; });
-        if (!rewritten && std::remove(earlier.c_str()) != 0 && errno != ENOENT) {
-            *reason = "cannot remove the earlier page " + earlier + ": " + error_text(errno);
-            return false;
-        }
     }
     if (!ok) {
         for (size_t n = 0; n < pages.files.size(); ++n)

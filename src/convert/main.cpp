@@ -22,26 +22,31 @@ int usage_error(const std::string &message) {
 }
 
 // Opens --report's file once the plan is made; false with `error` set when
-// it cannot be opened or would go where an input is.
+// it cannot be opened or is an input or an output of the plan (appending to
+// one, or replacing it, would lose data).
 bool open_report(const ConvertOptions &options, const ConvertPlan &plan, ConvertReport *report,
                  std::string *error) {
-    bool output_to_stdout = false;
-    for (const ConvertJob &job : plan.jobs)
-        output_to_stdout = output_to_stdout || job.to_stdout;
-    if (is_standard_stream(options.report) && output_to_stdout) {
-        *error = "--report - and the converted document cannot share standard output";
-        return false;
-    }
-    FileFacts target{}, input{};
+    const std::string &path = options.report;
+    FileFacts target{}, output{};
     std::string reason;
-    if (!is_standard_stream(options.report) && file_facts(options.report, &target, &reason))
-        for (const ConvertJob &job : plan.jobs)
-            if (!job.from_stdin && file_facts(job.input, &input, &reason) &&
-                input.id == target.id) {
-                *error = "the report " + options.report + " would be written into an input";
-                return false;
-            }
-    return report->open(options.report, error);
+    bool exists = !is_standard_stream(path) && file_facts(path, &target, &reason);
+    for (const ConvertJob &job : plan.jobs) {
+        if (is_standard_stream(path) && job.to_stdout) {
+            *error = "--report - and the converted document cannot share standard output";
+            return false;
+        }
+        bool input = exists && !job.from_stdin && job.input_id == target.id;
+        bool is_output =
+            !job.to_stdout &&
+            (job.output == path ||
+             (exists && file_facts(job.output, &output, &reason) && output.id == target.id));
+        if (input || is_output) {
+            *error =
+                "the report " + path + " is " + (input ? "an input" : "an output") + " of this run";
+            return false;
+        }
+    }
+    return report->open(path, error);
 }
 
 } // namespace

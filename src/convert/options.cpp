@@ -33,7 +33,7 @@ const char CONVERT_USAGE[] =
     "  --version             the program's version\n"
     "\n"
     "Exit status: 0 all converted, 1 some input failed (named on standard error),\n"
-    "2 usage error.\n";
+    "2 usage error or unreadable fonts.\n";
 
 namespace {
 

@@ -97,8 +97,11 @@ void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan) {
         std::string reason;
         std::vector<std::string> existing;
         if (!job.to_stdout) {
+            std::string unusable =
+                path_unusable(pages ? output_page_path(job.output, 1) : job.output);
             existing = existing_outputs(job, pages, listings);
-            reason = refusal(job, existing, input_ids, plan->settings.replace);
+            reason = unusable.empty() ? refusal(job, existing, input_ids, plan->settings.replace)
+                                      : "its output: " + unusable;
         }
         if (!reason.empty()) {
             plan->failures.push_back({job.input, reason});

@@ -7,6 +7,7 @@
 #include <set>
 
 // Moves every job whose output would replace an input (any of `input_ids`),
-// or an existing file when the plan does not allow replacing, from the
-// jobs to the failures.
+// an existing file when the plan does not allow replacing, or anything but a
+// file, or whose output's path this system cannot use, from the jobs to the
+// failures.
 void plan_outputs_check(const std::set<FileId> &input_ids, ConvertPlan *plan);

@@ -1,4 +1,5 @@
 #include "convert/system.h"
+#include "debuglog/module_file_name.h"
 
 #include <cairo.h>
 #include <cstdio>
@@ -195,17 +196,10 @@ time_t stdin_modified() {
 }
 
 std::string program_folder() {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return ".";
-        if (length < path.size()) {
-            std::string program(path.data(), length);
-            return program.substr(0, program.find_last_of("\\/"));
-        }
-        path.resize(path.size() * 2);
-    }
+    char program[MODULE_PATH_SIZE];
+    if (!module_file_name(nullptr, program))
+        return ".";
+    return std::string(program, module_folder_length(program, NoBackslash::NAME_IS_FOLDER));
 }
 
 int processor_count() {

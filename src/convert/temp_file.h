@@ -1,9 +1,9 @@
 // Temporary files, and the guard that removes them when a run is
 // interrupted. Every temporary file is on a registry from its creation until
 // it is renamed into place or removed; an interrupted run (SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT; Ctrl+C or a closed console window on Windows) removes every file
-// on it before it ends. One implementation per system: temp_file_posix.cpp
-// and temp_file_win.cpp.
+// SIGHUP, SIGQUIT; Ctrl+C or a closed console window on Windows) removes
+// every file on it before it ends. What every system does alike is in
+// temp_file.cpp, the rest in temp_file_posix.cpp and temp_file_win.cpp.
 #pragma once
 
 #include <cstdio>
@@ -30,14 +30,6 @@ bool temp_file_create_beside(const std::string &path, TempFile *file, std::strin
 // that a run killed outright left behind are removed first. False with
 // `reason` set when it cannot be made.
 bool temp_file_create_for_stdin(TempFile *file, std::string *reason);
-
-// Each system's part.
-// The system's temporary folder ($TMPDIR, else /tmp; %TEMP%); false with
-// `reason` set when there is none.
-bool temp_folder(std::string *folder, std::string *reason);
-// A new temporary file in `folder` whose name starts with `name_start`.
-bool temp_file_create_in(const std::string &folder, const std::string &name_start, TempFile *file,
-                         std::string *error);
 // Takes the file off the registry: it has been renamed into place.
 void temp_file_forget(const std::string &path);
 // Removes the file and takes it off the registry.

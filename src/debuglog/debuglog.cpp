@@ -1,7 +1,7 @@
 #include "debuglog.h"
 
 #include "debuglog/debuglog_testing.h"
-#include "debuglog/module_path.h"
+#include "debuglog/module_file_name.h"
 
 #include <windows.h>
 
@@ -13,7 +13,6 @@ namespace {
 
 constexpr int FORMAT_LIMIT = 1024; // wsprintfA and wvsprintfA write at most this, NUL included
 constexpr int RECORD_SIZE = 4096;
-constexpr DWORD PATH_SIZE = 1024; // larger than MAX_PATH: a cut path is refused, never used
 
 // Writers on this machine take turns through a named mutex per log, whose
 // waiters are queued fairly: polling a lock alone let one writer starve for
@@ -38,12 +37,11 @@ LogWriteFile write_file = WriteFile;
 
 // The log's path beside the executable; false when it does not fit, so a
 // record never goes to another file.
-bool log_path(char *path, DWORD size) {
-    char module[PATH_SIZE];
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), module, PATH_SIZE);
-    if (length == 0 || length >= PATH_SIZE)
-        return false;
-    return path_beside_module(module, "debug.log", path, size);
+bool log_path(char (&path)[MODULE_PATH_SIZE]) {
+    char exe[MODULE_PATH_SIZE];
+    return module_file_name(GetModuleHandleA(nullptr), exe) &&
+           path_beside_module(path, MODULE_PATH_SIZE, exe, NoBackslash::NAME_IS_FOLDER,
+                              {"debug.log"});
 }
 
 double milliseconds_since(const LARGE_INTEGER &start) {
@@ -58,8 +56,8 @@ double milliseconds_since(const LARGE_INTEGER &start) {
 // turn did not come in time, or with `no_turns` set when the system gave no
 // mutex (the guard alone then serialises).
 HANDLE take_turn(const char *path, bool *no_turns) {
-    char upper[PATH_SIZE];
-    lstrcpynA(upper, path, PATH_SIZE);
+    char upper[MODULE_PATH_SIZE];
+    lstrcpynA(upper, path, MODULE_PATH_SIZE);
     CharUpperA(upper);           // one file, however its name is spelt
     uint32_t hash = 2166136261u; // FNV-1a
     for (const char *at = upper; *at; ++at)
@@ -166,8 +164,8 @@ void debug_print(const char *format, ...) {
     length += message_length;
     record[length++] = '\n';
 
-    char path[PATH_SIZE];
-    if (!log_path(path, PATH_SIZE))
+    char path[MODULE_PATH_SIZE];
+    if (!log_path(path))
         return;
     append_record(path, record, static_cast<DWORD>(length));
 }

@@ -17,15 +17,6 @@ std::array<char16_t, 256> make_utf16() {
     return table;
 }
 
-void put_glyphs(const unsigned char *run, size_t count, char16_t *unicode, char *oem) {
-    static const std::array<char16_t, 256> utf16 = make_utf16();
-    for (size_t i = 0; i < count; ++i) {
-        unsigned char byte = run[i];
-        unicode[i] = utf16[byte];
-        oem[i] = byte ? static_cast<char>(byte) : ' ';
-    }
-}
-
 } // namespace
 
 size_t clip_text_length(std::string_view line) {
@@ -35,7 +26,7 @@ size_t clip_text_length(std::string_view line) {
     size_t length = LINE_END_LENGTH;
     LineCodeState state;
     text_line_walk(
-        state, bytes, 0, line.size(), [&](const unsigned char *, size_t count) { length += count; },
+        state, bytes, 0, line.size(), [&](unsigned char) { ++length; },
         [&](int, int) { ++length; });
     return length;
 }
@@ -44,11 +35,12 @@ size_t clip_text_write(std::string_view line, char16_t *unicode, char *oem) {
     const auto *bytes = reinterpret_cast<const unsigned char *>(line.data());
     size_t at = 0;
     LineCodeState state;
+    static const std::array<char16_t, 256> utf16 = make_utf16();
     text_line_walk(
         state, bytes, 0, line.size(),
-        [&](const unsigned char *run, size_t count) {
-            put_glyphs(run, count, unicode + at, oem + at);
-            at += count;
+        [&](unsigned char glyph) {
+            unicode[at] = utf16[glyph];
+            oem[at++] = glyph ? static_cast<char>(glyph) : ' ';
         },
         [&](int, int) {
             unicode[at] = u'\t';

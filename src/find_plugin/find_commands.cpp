@@ -233,9 +233,10 @@ bool write_line(void *context, int32_t, std::string_view line) {
 
 // Both forms to the clipboard, which then owns them; false when it is not had.
 bool put_on_clipboard(HGLOBAL unicode, HGLOBAL oem) {
-    // Another program may hold the clipboard for a moment.
+    // Another program may hold the clipboard for a moment (under Wine also
+    // its own bridge to the X clipboard, while it asks the X owner): up to 2 s.
     bool opened = false;
-    for (int attempt = 0; attempt < 10 && !(opened = OpenClipboard(find_plugin.window)); ++attempt)
+    for (int attempt = 0; attempt < 100 && !(opened = OpenClipboard(find_plugin.window)); ++attempt)
         Sleep(20);
     if (!opened)
         return false;

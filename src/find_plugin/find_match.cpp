@@ -128,10 +128,7 @@ bool find_matcher_line(FindMatcher *matcher, std::string_view line) {
     plain.clear();
     LineCodeState state;
     text_line_walk(
-        state, bytes, 0, line.size(),
-        [&](const unsigned char *run, size_t count) {
-            plain.insert(plain.end(), run, run + count);
-        },
+        state, bytes, 0, line.size(), [&](unsigned char glyph) { plain.push_back(glyph); },
         [&](int, int) { plain.push_back(TAB_BYTE); });
     return holds(*matcher, plain.data(), plain.size());
 }

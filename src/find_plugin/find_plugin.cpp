@@ -5,7 +5,6 @@
 // and on Copy. The texts are CP1251 (-fexec-charset).
 #include "find_plugin/find_plugin.h"
 #include "find_plugin/find_resource.h"
-#include "find_plugin/find_view.h"
 #include "main/view_rules.h"
 #include "res/resource.h"
 #include "korvel_plugin.h"
@@ -107,8 +106,8 @@ KORVEL_PLUGIN_EXPORT int KORVEL_PLUGIN_CALL Create(HWND window, const char *, in
     if (!window || find_plugin.window)
         return 0;
     find_plugin.window = window;
-    find_plugin.mark_first = FIND_INITIAL_MARK_FIRST;
-    find_plugin.mark_last = FIND_INITIAL_MARK_LAST;
+    find_plugin.mark_first = VIEW_INITIAL_MARK_FIRST;
+    find_plugin.mark_last = VIEW_INITIAL_MARK_LAST;
     find_plugin.viewer_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(find_window_proc)));
     add_menu_items(window);

@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-// The marked range the viewer starts with, before any click.
-constexpr int32_t FIND_INITIAL_MARK_FIRST = 2;
-constexpr int32_t FIND_INITIAL_MARK_LAST = 5;
 // Rows a found line is shown below the top when the view has to move.
 constexpr int32_t FIND_ROWS_ABOVE_FOUND = 3;
 

@@ -1,13 +1,13 @@
 #include "font_format.h"
 #include "fonts_testing.h"
 
+#include "debuglog/module_path.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-constexpr char FONTS_FOLDER[] = "\\fonts\\";
 
 FontsAllocator allocate_hook = nullptr;
 FontsReleaser release_hook = nullptr;
@@ -36,24 +36,8 @@ void font_masks_convert(const unsigned char *glyphs, uint16_t *rows) {
 }
 
 bool font_path_make(char *path, size_t size, const char *exe_path, const char *file_name) {
-    // Only the backslash separates; a forward slash is part of a name.
-    size_t directory_length = 0;
-    for (size_t i = 0; exe_path[i] != '\0'; ++i)
-        if (exe_path[i] == '\\')
-            directory_length = i;
-    size_t folder_length = sizeof FONTS_FOLDER - 1;
-    size_t name_length = std::strlen(file_name);
-    if (size == 0)
-        return false;
-    if (directory_length >= size || folder_length >= size - directory_length ||
-        name_length >= size - directory_length - folder_length) {
-        path[0] = '\0';
-        return false;
-    }
-    std::memcpy(path, exe_path, directory_length);
-    std::memcpy(path + directory_length, FONTS_FOLDER, folder_length);
-    std::memcpy(path + directory_length + folder_length, file_name, name_length + 1);
-    return true;
+    return path_beside_module(path, size, exe_path, NoBackslash::DRIVE_ROOT,
+                              {"fonts\\", file_name});
 }
 
 unsigned char *font_file_read(const char *path) {

@@ -37,7 +37,8 @@ constexpr uint16_t font_mask_row(unsigned char row_byte) {
 void font_masks_convert(const unsigned char *glyphs, uint16_t *rows);
 
 // Writes "<directory>\fonts\<file_name>" into `path` (`size` bytes), the
-// directory being `exe_path` cut at its last backslash (empty without one).
+// directory being `exe_path` cut at its last backslash. Without one there is
+// no directory: the fonts are looked for at the root of the current drive.
 // Returns false, writing an empty string when size allows, if the result
 // would not fit: a cut path could name another file.
 bool font_path_make(char *path, size_t size, const char *exe_path, const char *file_name);

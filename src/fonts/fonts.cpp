@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "debuglog/module_file_name.h"
+
 ScreenFont screen_fonts[FONT_COUNT] = {
     {FONT_FILE_NAMES[0], nullptr, false}, {FONT_FILE_NAMES[1], nullptr, false},
     {FONT_FILE_NAMES[2], nullptr, false}, {FONT_FILE_NAMES[3], nullptr, false},
@@ -75,10 +77,8 @@ void show_font_error(ScreenFont &font) {
 
 void fonts_load() {
     fonts_free(); // a second load replaces the first
-    char exe_path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), exe_path, MAX_PATH);
-    // A path cut by the buffer names some other directory: no font is read.
-    if (length == 0 || length >= MAX_PATH)
+    char exe_path[MODULE_PATH_SIZE];
+    if (!module_file_name(GetModuleHandleA(nullptr), exe_path))
         return;
     for (ScreenFont &font : screen_fonts) {
         font.problem_told = false;

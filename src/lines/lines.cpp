@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t READ_BLOCK_SIZE = 256 * 1024;
+constexpr size_t SMALLEST_READ_BLOCK = 4096; // a file may say 0 bytes and still hold some
 // From this size on a helper thread makes the loader's blocks ready ahead;
 // below it starting a thread would cost more than it saves.
 constexpr unsigned long long HELPED_LOAD_SIZE = 8 * LINES_SLAB_SIZE;
@@ -47,11 +48,29 @@ struct Appender {
     size_t held;          // bytes of all slabs so far
     SlabSupply *supply;   // blocks made ready ahead, when a helper runs
     LineNode *placed;     // the node whose text place_line handed out
+    size_t first_slab;    // the first slab's capacity when below LINES_SLAB_SIZE
 };
 
 size_t node_size(size_t text_length) {
     size_t size = sizeof(LineNode) + text_length + 1;
     return (size + alignof(LineNode) - 1) / alignof(LineNode) * alignof(LineNode);
+}
+
+// A small file is read into blocks of about its own size, not into a
+// megabyte for a few lines: most documents are small, and mapping (and,
+// under the sanitizers, poisoning) the large blocks costs more than reading
+// them. A file holds at most one line per byte and its bytes of text.
+size_t first_slab_for(unsigned long long file_size) {
+    if (file_size >= LINES_SLAB_SIZE)
+        return LINES_SLAB_SIZE;
+    unsigned long long most = (file_size + 1) * node_size(0) + file_size;
+    return most < LINES_SLAB_SIZE ? static_cast<size_t>(most) : LINES_SLAB_SIZE;
+}
+
+size_t read_block_for(unsigned long long file_size) {
+    if (file_size >= READ_BLOCK_SIZE)
+        return READ_BLOCK_SIZE;
+    return file_size < SMALLEST_READ_BLOCK ? SMALLEST_READ_BLOCK : static_cast<size_t>(file_size);
 }
 
 // Room for one node of `size` bytes, in the current slab or a new one.
@@ -60,6 +79,8 @@ void *reserve_node(Appender *appender, size_t size) {
     if (!slab || slab->capacity - slab->used < size) {
         size_t capacity =
             size > LINES_SLAB_SIZE - SLAB_HEADER ? size : LINES_SLAB_SIZE - SLAB_HEADER;
+        if (!slab && size <= appender->first_slab && appender->first_slab < capacity)
+            capacity = appender->first_slab;
         if (SLAB_HEADER + capacity > memory_limit - appender->held)
             return nullptr;
         size_t bytes = SLAB_HEADER + capacity;
@@ -121,7 +142,8 @@ bool append_line(void *context, std::string_view line) {
 // Reads the whole file through the text-stream rule: LINES_LOAD_OK, or what
 // cut it short.
 int read_lines(LineFile *file, Appender *appender) {
-    char *block = static_cast<char *>(std::malloc(READ_BLOCK_SIZE));
+    size_t block_size = read_block_for(line_file_size(file));
+    char *block = static_cast<char *>(std::malloc(block_size));
     if (!block)
         return LINES_LOAD_NO_MEMORY;
     int result = LINES_LOAD_OK;
@@ -130,7 +152,7 @@ int read_lines(LineFile *file, Appender *appender) {
         stream.line_limit = memory_limit;
         stream.place = place_line;
         for (;;) {
-            long got = line_file_read(file, block, READ_BLOCK_SIZE);
+            long got = line_file_read(file, block, block_size);
             if (got < 0) {
                 result = LINES_LOAD_READ_ERROR;
                 break;
@@ -181,7 +203,7 @@ int lines_load_explained(LineList *list, const char *path, LinesRefusal *refusal
         return LINES_LOAD_FAILED;
     // The list must be empty: its slabs start with the first line.
     lines_free(list);
-    Appender appender{list, nullptr, 0, nullptr, nullptr};
+    Appender appender{list, nullptr, 0, nullptr, nullptr, first_slab_for(line_file_size(file))};
     SlabSupply supply;
     if (line_file_size(file) >= helper_threshold &&
         slab_supply_start(&supply, LINES_SLAB_SIZE, memory_limit, allocate_slab))

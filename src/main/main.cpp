@@ -19,6 +19,11 @@ namespace {
 constexpr char WINDOW_CLASS[] = "KorvelViewerClass";
 constexpr int EXIT_NO_WINDOW = 1;
 
+// The record's text and line number are part of the log's format that
+// readers of debug.log rely on; they do not follow this file's layout.
+constexpr char LOG_TAG[] = "main.c";
+constexpr int LINE_COMMAND_LINE_LOAD = 580;
+
 bool register_window_class(HINSTANCE instance) {
     WNDCLASSA window_class{};
     window_class.style = CS_VREDRAW | CS_HREDRAW;
@@ -32,9 +37,13 @@ bool register_window_class(HINSTANCE instance) {
     return RegisterClassA(&window_class) != 0;
 }
 
+// The start-up load runs before the window exists: the plug-ins get the load
+// command with no window, before the create command, and no open command.
+// File > Open (open_document) differs on purpose: it sends the open command
+// first and sets the scroll bar of the window that is there.
 void load_from_command_line(const char *arguments) {
     bool fits = command_line_path(arguments, doc_path, DOC_PATH_SIZE);
-    debug_print("%s: %d  loading \"%s\" from command line.", "main.c", 580,
+    debug_print("%s: %d  loading \"%s\" from command line.", LOG_TAG, LINE_COMMAND_LINE_LOAD,
                 fits ? doc_path : arguments);
     if (!fits) {
         // Too long for any path the viewer can hold: show it cut to fit,

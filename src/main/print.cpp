@@ -47,13 +47,6 @@ void page_setup_takes_print_devices() {
     page_setup_record.hDevNames = print_record.hDevNames;
 }
 
-int document_line_count() {
-    int count = 0;
-    for (const LineNode *node = document; node; node = node->next)
-        ++count;
-    return count;
-}
-
 // Draws one page of `layout` from `*cursor` on, with its footer, and
 // stretches it onto the printer. Advances `*cursor`.
 void print_page(HDC printer, const PrintGeometry &geometry, const PageLayout &layout,
@@ -113,7 +106,7 @@ void print_job(HDC printer) {
     const int first_page = 1;
     PageLayout layout =
         page_layout_make(geometry.page_width, geometry.page_height, FooterRow::over_last_line);
-    int page_count = page_layout_page_count(layout, document_line_count());
+    int page_count = page_layout_page_count(layout, lines_count(&document));
     int page_total = first_page + page_count - 1;
     debug_print("total page for printitn %d", page_count);
 

@@ -16,6 +16,11 @@ enum ViewScrollCode : int {
     VIEW_SB_BOTTOM = 7,
 };
 
+// The marked range a new window starts with, until the first click; a
+// plug-in that follows the marks starts from it too.
+constexpr int32_t VIEW_INITIAL_MARK_FIRST = 2;
+constexpr int32_t VIEW_INITIAL_MARK_LAST = 5;
+
 // Where a scroll request moves the top line, or false when it is refused
 // (requests that would leave 0 ... line_count are refused, never clamped).
 // `page` is the number of whole rows the client area holds; `track` the

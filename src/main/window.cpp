@@ -6,6 +6,7 @@
 #include "print.h"
 #include "res/resource.h"
 #include "view.h"
+#include "view_rules.h"
 
 #include <commdlg.h>
 
@@ -56,8 +57,8 @@ void main_create(HWND window, const CREATESTRUCTA *creation) {
 
     print_init(window, creation->hInstance);
     update_scrollbar(window);
-    view_state.mark_first = 2;
-    view_state.mark_last = 5;
+    view_state.mark_first = VIEW_INITIAL_MARK_FIRST;
+    view_state.mark_last = VIEW_INITIAL_MARK_LAST;
     fonts_load();
     plugins_send(window, doc_path, 0, PLUGIN_CMD_CREATE);
 }
@@ -82,6 +83,10 @@ LRESULT main_syskeydown(HWND window, WPARAM key, LPARAM lparam) {
     return DefWindowProcA(window, WM_SYSKEYDOWN, key, lparam);
 }
 
+// File > Open tells the plug-ins before loading (the open command) and
+// after it (the load command, with the window), then sets the scroll bar.
+// The start-up load (main.cpp) differs on purpose: it runs before the window
+// exists and sends only the load command.
 void open_document(HWND window) {
     if (!GetOpenFileNameA(&open_record))
         return;

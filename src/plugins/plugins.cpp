@@ -1,8 +1,9 @@
 #include "plugins.h"
 
 #include "debuglog/debuglog.h"
+#include "debuglog/module_file_name.h"
 #include "plugins/plugin_call.h"
-#include "plugins/plugin_paths.h"
+#include "plugins/plugin_exports.h"
 
 #include <new>
 
@@ -17,11 +18,6 @@ constexpr int LINE_SENDING = 88;
 constexpr int LINE_KEYPRESS_ANSWER = 112;
 constexpr int LINE_SYSKEYPRESS_ANSWER = 123;
 
-// Paths are held in buffers far larger than any ANSI path the system hands
-// out; anything that would not fit is refused rather than cut, since a cut
-// path could load another file than the one found.
-constexpr DWORD PATH_SIZE = 1024;
-
 PluginNode *plugin_head = nullptr;
 PluginNode *plugin_tail = nullptr;
 
@@ -31,19 +27,15 @@ PluginNode *plugin_tail = nullptr;
 // command (a File > Open finishing after its error box, for one).
 bool destroy_dispatched = false;
 
-// The executable's directory; false when its name does not fit.
-bool exe_directory(char *directory) {
-    DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), directory, PATH_SIZE);
-    if (length == 0 || length >= PATH_SIZE)
-        return false;
-    directory[length] = '\0';
-    plugins_cut_at_last_backslash(directory);
-    return true;
+// "<folder of the executable>\Plugins\<file_name>"; false when it does not fit.
+bool plugins_path(char (&path)[MODULE_PATH_SIZE], const char *exe, const char *file_name) {
+    return path_beside_module(path, MODULE_PATH_SIZE, exe, NoBackslash::NAME_IS_FOLDER,
+                              {"Plugins\\", file_name});
 }
 
-void load_found_file(const char *directory, const char *file_name) {
-    char library[PATH_SIZE];
-    if (!plugins_join(library, PATH_SIZE, {directory, "\\Plugins\\", file_name}))
+void load_found_file(const char *exe, const char *file_name) {
+    char library[MODULE_PATH_SIZE];
+    if (!plugins_path(library, exe, file_name))
         return;
     debug_print("%s: %d  loading library \"%s\".", LOG_TAG, LINE_LOADING, library);
     // Cell and node are taken before loading, so that a library is never
@@ -73,10 +65,9 @@ int plugins_load_all() {
     plugin_tail = nullptr;
     destroy_dispatched = false;
 
-    char directory[PATH_SIZE];
-    char pattern[PATH_SIZE];
-    if (!exe_directory(directory) ||
-        !plugins_join(pattern, PATH_SIZE, {directory, "\\Plugins\\*.dll"}))
+    char exe[MODULE_PATH_SIZE];
+    char pattern[MODULE_PATH_SIZE];
+    if (!module_file_name(GetModuleHandleA(nullptr), exe) || !plugins_path(pattern, exe, "*.dll"))
         return -1;
     debug_print("%s: %d  find plugin at \"%s\".", LOG_TAG, LINE_FIND, pattern);
 
@@ -85,7 +76,7 @@ int plugins_load_all() {
     if (search == INVALID_HANDLE_VALUE)
         return -1;
     do {
-        load_found_file(directory, found.cFileName);
+        load_found_file(exe, found.cFileName);
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return 0;
@@ -114,9 +105,8 @@ int plugins_send(HWND window, const char *path, int value, int command) {
             continue;
         answer = plugins_call_entry(entry, window, path, value);
         if (command == PLUGIN_CMD_KEYPRESS || command == PLUGIN_CMD_SYSKEYPRESS) {
-            char module_name[PATH_SIZE] = "";
-            DWORD length = GetModuleFileNameA(module, module_name, PATH_SIZE);
-            module_name[length < PATH_SIZE ? length : PATH_SIZE - 1] = '\0';
+            char module_name[MODULE_PATH_SIZE];
+            module_file_name(module, module_name);
             int line =
                 command == PLUGIN_CMD_KEYPRESS ? LINE_KEYPRESS_ANSWER : LINE_SYSKEYPRESS_ANSWER;
             debug_print("%s: %d  return value %d from %s plugin.", LOG_TAG, line, answer,

@@ -10,29 +10,28 @@
 #include <cstring>
 
 // Walks bytes from `done` up to `end` of a line, carrying `state` between
-// calls so a line may be walked in stretches. Calls glyphs(run, count) for
-// each run of glyph bytes (0xFF 0xFF gives a run of one, the byte 0xFF) and
-// tab(from_column, to_column) for each tab. Returns where it stopped: `end`,
-// or earlier once the line reached the column limit.
-template <typename Glyphs, typename Tab>
+// calls so a line may be walked in stretches. Calls glyph(byte) for each
+// glyph (0xFF 0xFF gives the byte 0xFF) and tab(from_column, to_column) for
+// each tab. Returns where it stopped: `end`, or earlier once the line
+// reached the column limit.
+template <typename Glyph, typename Tab>
 size_t text_line_walk(LineCodeState &state, const unsigned char *bytes, size_t done, size_t end,
-                      Glyphs &&glyphs, Tab &&tab) {
-    LineGlyph glyph;
+                      Glyph &&glyph, Tab &&tab) {
+    LineGlyph decoded;
     while (done < end && state.column < LINE_COLUMN_LIMIT) {
         if (!state.escape_pending && line_codes_plain_glyph(bytes[done])) {
-            // Long plain stretches are the common case: one run each.
+            // Long plain stretches are the common case: a tight loop each.
             size_t room = static_cast<size_t>(LINE_COLUMN_LIMIT - state.column);
             size_t run_end = end - done < room ? end : done + room;
             size_t run_start = done;
-            while (done < run_end && line_codes_plain_glyph(bytes[done]))
-                ++done;
+            for (; done < run_end && line_codes_plain_glyph(bytes[done]); ++done)
+                glyph(bytes[done]);
             state.column += static_cast<int>(done - run_start);
-            glyphs(bytes + run_start, done - run_start);
             continue;
         }
         int column = state.column;
-        if (line_codes_step(state, bytes[done++], glyph)) // 0xFF 0xFF
-            glyphs(bytes + done - 1, size_t{1});
+        if (line_codes_step(state, bytes[done++], decoded)) // 0xFF 0xFF
+            glyph(decoded.code);
         else if (state.column != column) // a tab; codes take no column
             tab(column, state.column);
     }

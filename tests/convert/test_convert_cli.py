@@ -52,6 +52,7 @@ class CommandTest(ConvertTest):
             ["--to", "txt", "--report", "-", "doc.krv", "-o", "-"],
             ["--to", "txt", "--report", "doc.krv", "doc.krv", "-o", "x.txt"],  # into an input
             ["--to", "txt", "--report", "nofonts", "doc.krv", "-o", "x.txt"],  # a folder
+            ["--to", "txt", "--report", "x.txt", "doc.krv", "-o", "x.txt"],  # the output
         ]
         for args in usage_errors:
             status, _, err = self.run_convert(*args)

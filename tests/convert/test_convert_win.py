@@ -75,6 +75,10 @@ class PathsTest(WindowsConvertTest):
         self.assertIn("is too long for Windows (306 characters, at most 259)", err)
         self.assertIn("cannot write (shown as ?)", err)
         self.assertEqual(self.files("из"), ["мелко.txt"])
+        status, _, err = self.windows("--to", "txt", "в\\мелко.krv", "-o",
+                                      "\\".join(["д" * 60] * 5) + "\\мелко.txt")
+        self.assertEqual(status, 1)
+        self.assertIn("мелко.krv: its output: the path is too long for Windows", err)
 
     def test_pdf_pages_render_as_the_native_ones(self):
         with open(SAMPLE, "rb") as sample:
@@ -159,8 +163,9 @@ class FailureTest(WindowsConvertTest):
         self.assertEqual(glob.glob(pattern, recursive=True), [])
 
     def test_needs_only_system_dlls(self):
-        dump = subprocess.run([OBJDUMP, "-p", EXE], capture_output=True, text=True,
-                              check=True).stdout
+        # objdump's own messages follow the locale: "DLL Name" only in C.
+        dump = subprocess.run([OBJDUMP, "-p", EXE], capture_output=True, text=True, check=True,
+                              env=dict(os.environ, LC_ALL="C")).stdout
         dlls = {line.split(":")[1].strip().lower() for line in dump.splitlines()
                 if "DLL Name:" in line}
         self.assertTrue(dlls)

@@ -1,9 +1,8 @@
 // The report's pieces: SHA-256 digests (the system's hashing, natively and
-// under Wine), JSON strings that keep every path byte, and one record's line.
+// under Wine) and JSON strings that keep every path byte. The command tests
+// check the report's lines.
 #include "convert/report.h"
 #include "convert/sha256.h"
-#include "support/temp_dir.h"
-#include "korvel_version.h"
 
 #include <gtest/gtest.h>
 
@@ -33,15 +32,6 @@ TEST(Sha256, KnownDigests) {
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-TEST(Sha256, OfAFile) {
-    TempDir dir;
-    std::string digest, reason;
-    ASSERT_TRUE(file_sha256(dir.write("a.txt", "abc"), &digest, &reason)) << reason;
-    EXPECT_EQ(digest, digest_of("abc"));
-    EXPECT_FALSE(file_sha256(dir.file("missing.txt"), &digest, &reason));
-    EXPECT_NE(reason.find("missing.txt"), std::string::npos) << reason;
-}
-
 TEST(JsonString, KeepsEveryByte) {
     struct Case {
         std::string bytes, json;
@@ -60,31 +50,4 @@ TEST(JsonString, KeepsEveryByte) {
     };
     for (const Case &c : cases)
         EXPECT_EQ(json_string(c.bytes), c.json) << c.json;
-}
-
-TEST(ReportLine, OneObjectPerInput) {
-    ReportRecord record;
-    record.input = "in/a.krv";
-    record.format = "png";
-    record.status = ReportStatus::converted;
-    record.outputs = {{"out/a-001.png", "00ff"}, {"-", ""}};
-    record.lines = 70;
-    record.pages = 2;
-    record.input_size = 1234;
-    record.input_sha256 = "ab";
-    record.seconds = 0.25;
-    EXPECT_EQ(report_line(record),
-              R"({"input":"in/a.krv","format":"png","status":"converted","error":null,)"
-              R"("outputs":[{"path":"out/a-001.png","sha256":"00ff"},{"path":"-","sha256":null}],)"
-              R"("lines":70,"pages":2,"input_size":1234,"input_sha256":"ab",)"
-              R"("converter":"korvel-convert )" KORVEL_VERSION_STRING R"(","seconds":0.250})"
-              "\n");
-    ReportRecord failed;
-    failed.input = "gone.krv";
-    failed.format = "txt";
-    failed.error = "cannot open: No such file or directory";
-    std::string start = R"({"input":"gone.krv","format":"txt","status":"failed",)"
-                        R"("error":"cannot open: No such file or directory","outputs":[],)"
-                        R"("lines":null,"pages":null,"input_size":null,"input_sha256":null,)";
-    EXPECT_EQ(report_line(failed).rfind(start, 0), 0u) << report_line(failed);
 }

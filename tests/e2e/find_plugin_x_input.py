@@ -3,7 +3,8 @@
 Wine, typed at through X with xdotool: Find, F3 with its wrap, Shift+F3, Go
 to (also a number out of range), nothing found, Select all, each checked by
 what Copy puts on the clipboard (xclip) and where the orange band is drawn;
-then the main window closed while the Find dialog is up.
+the file changed on disk; then the main window closed while the Find dialog
+is up.
 
     find_plugin_x_input.py <source dir> <build dir> <fonts dir>
 """
@@ -23,8 +24,10 @@ BOX_TITLE = "^\u041f\u043e\u0438\u0441\u043a$"  # "Поиск", the plug-in's bo
 LINE_HEIGHT = 19
 BAND = "#FDAF17"  # the view's marked band
 LINES = 200
-FIR_LINES = {40: b"a fir tree", 160: b"\xff_F\xff1IR\xff. in a wood"}  # codes inside the word
-FIR_TEXTS = {40: "a fir tree", 160: "FIR in a wood"}
+RUN = "%d" % os.getpid()  # in the texts copied, so none is left from an earlier run
+FIR_LINES = {40: b"a fir tree " + RUN.encode(),
+             160: b"\xff_F\xff1IR\xff. in a wood " + RUN.encode()}  # codes inside the word
+FIR_TEXTS = {40: "a fir tree " + RUN, 160: "FIR in a wood " + RUN}
 
 
 def document_lines():
@@ -54,12 +57,9 @@ def clipboard():
 
 
 def copy_shows(expected, what):
-    """Sets the X clipboard to something else, presses Ctrl+C and waits for
-    the viewer's text (Wine gives X the lines with LF ends)."""
-    # xclip stays to serve the selection: away from our output, and gone
-    # after its first reader at the latest.
-    subprocess.run(["xclip", "-selection", "clipboard", "-i", "-loops", "1"], input=b"-",
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    """Presses Ctrl+C and waits for the viewer's text (Wine gives X the lines
+    with LF ends). Each text differs from the one copied before it and from
+    any earlier run's, so only this Copy can show it."""
     xdotool("key", "ctrl+c")
     try:
         wait_for(lambda: clipboard() == expected, what)
@@ -126,11 +126,18 @@ def features(folder, window):
     xdotool("key", "Return")
     wait_gone(BOX_TITLE)
     xdotool("windowfocus", "--sync", window)
-    copy_shows(line(123), "after nothing was found")
     check(band_rows(window) == top_band, "the band moved though nothing was found")
     # Select all marks every line.
     xdotool("key", "ctrl+a")
     copy_shows("".join(line(i) for i in range(LINES)), "Select all")
+    # The file changed on disk since it was loaded: F3 says so and does nothing.
+    with open(os.path.join(folder, "doc.txt"), "ab") as f:
+        f.write(b"one more line\r\n")
+    xdotool("key", "F3")
+    wait_window(BOX_TITLE)
+    xdotool("key", "Return")
+    wait_gone(BOX_TITLE)
+    xdotool("windowfocus", "--sync", window)
     # The window closed under the Find dialog: the viewer ends with 0.
     xdotool("key", "ctrl+f")
     wait_window(FIND_TITLE)

@@ -178,37 +178,34 @@ class Stop : public Start {
     std::vector<std::string> destroys() { return plugin_calls_of(run, "Destroy"); }
 };
 
-TEST_F(Stop, CloseBoxEndsWithDestroyOnceAndExitCodeZero) {
-    ASSERT_TRUE(viewer_open(run, folder, ""));
-    PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
-    EXPECT_EQ(destroys().size(), 1u);
-}
-
-TEST_F(Stop, ExitTwiceRunsTheDestroyHandlingOnce) {
-    ASSERT_TRUE(viewer_open(run, folder, ""));
-    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
-    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
-    EXPECT_EQ(destroys().size(), 1u);
-}
-
-TEST_F(Stop, ExitThenCloseRunsTheDestroyHandlingOnce) {
-    ASSERT_TRUE(viewer_open(run, folder, ""));
-    PostMessageA(run.window, WM_COMMAND, IDM_EXIT, 0);
-    PostMessageA(run.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
-    EXPECT_EQ(destroys().size(), 1u);
-}
-
-TEST_F(Stop, CloseAfterExitsDestroyWasHandledRunsItOnce) {
-    ASSERT_TRUE(viewer_open(run, folder, ""));
-    // What File > Exit posts, handled while the window lives on; the close
-    // that follows reaches the window before the quit message ends the loop.
-    PostMessageA(run.window, WM_DESTROY, 0, 0);
-    PostMessageA(run.window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(viewer_wait_exit(run), 0);
-    EXPECT_EQ(destroys().size(), 1u);
+TEST_F(Stop, EveryWayOutEndsWithDestroyOnceAndExitCodeZero) {
+    struct Posted {
+        UINT message;
+        WPARAM wparam;
+    };
+    struct WayOut {
+        const char *name;
+        std::vector<Posted> posted;
+    };
+    const WayOut ways[] = {
+        {"close box", {{WM_SYSCOMMAND, SC_CLOSE}}},
+        {"Exit twice", {{WM_COMMAND, IDM_EXIT}, {WM_COMMAND, IDM_EXIT}}},
+        {"Exit then close", {{WM_COMMAND, IDM_EXIT}, {WM_CLOSE, 0}}},
+        // What File > Exit posts, handled while the window lives on; the
+        // close that follows reaches the window before the quit message
+        // ends the loop.
+        {"Exit's destroy then close", {{WM_DESTROY, 0}, {WM_CLOSE, 0}}},
+    };
+    for (const WayOut &way : ways) {
+        SCOPED_TRACE(way.name);
+        std::filesystem::remove(folder.path / "Plugins" / "rec_all.calls");
+        ASSERT_TRUE(viewer_open(run, folder, ""));
+        for (const Posted &posted : way.posted)
+            PostMessageA(run.window, posted.message, posted.wparam, 0);
+        EXPECT_EQ(viewer_wait_exit(run), 0);
+        EXPECT_EQ(destroys().size(), 1u);
+        viewer_close_handles(run);
+    }
 }
 
 TEST_F(Stop, CopyAndHelpDoNothing) {

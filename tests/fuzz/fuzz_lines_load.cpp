@@ -8,7 +8,8 @@
 // sets the memory limit (0: the default, else that many times 64 KB), then
 // come records of a three-byte repeat count, a length byte and that many
 // bytes, repeated that many times, up to RECIPE_MAX_SIZE in all.
-// Seeds: tests/fuzz/fuzz_lines_load_seeds/.
+// Seeds: tests/fuzz/fuzz_lines_load_seeds/ (small inputs) and
+// tests/fuzz/fuzz_lines_load_recipes_seeds/ (recipes), each run on its own.
 #include "lines/lines.h"
 #include "lines/lines_testing.h"
 #include "lines/text_stream.h"
@@ -18,17 +19,33 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-using Lines = std::vector<std::string>;
+// The expected lines, as views into the document: a large document has
+// hundreds of thousands of them, and copies would cost most of a run.
+using Lines = std::vector<std::string_view>;
 
-constexpr uint8_t RECIPE_MARK = 'R';
+// A recipe's run takes a thousand times as long as a small input's, so
+// recipes come from the seeds and their mutations, not from small inputs:
+// the mark has several bytes, and is compared out of the sight of the
+// fuzzer's comparison tracing, which would hand it to every mutation.
+constexpr std::string_view RECIPE_MARK = "RECIPE";
 constexpr size_t RECIPE_MAX_SIZE = 4 * LINES_SLAB_SIZE;
 constexpr size_t RECIPE_LIMIT_STEP = 64 * 1024;
 constexpr size_t RECIPE_HELPER_THRESHOLD = LINES_SLAB_SIZE;
+
+__attribute__((no_sanitize("coverage"))) bool is_recipe(const uint8_t *data, size_t size) {
+    if (size <= RECIPE_MARK.size())
+        return false;
+    bool same = true;
+    for (size_t i = 0; i < RECIPE_MARK.size(); ++i)
+        same &= data[i] == static_cast<uint8_t>(RECIPE_MARK[i]);
+    return same;
+}
 
 std::string expand_recipe(const uint8_t *data, size_t size) {
     std::string document;
@@ -51,21 +68,21 @@ std::string expand_recipe(const uint8_t *data, size_t size) {
 
 // The rule written the obvious way: the data ends at the first 0x1A, a line
 // ends at each LF, and a CR right before that LF is dropped.
-Lines reference_lines(const std::string &data) {
+Lines reference_lines(std::string_view data) {
     size_t end = std::min(data.find('\x1A'), data.size());
     Lines lines;
+    auto keep = [&lines](std::string_view line) {
+        if (!text_stream_is_control_line(line))
+            lines.push_back(line);
+    };
     size_t start = 0;
     for (size_t feed; (feed = data.find('\n', start)) < end; start = feed + 1) {
         size_t stop = feed > start && data[feed - 1] == '\r' ? feed - 1 : feed;
-        lines.push_back(data.substr(start, stop - start));
+        keep(data.substr(start, stop - start));
     }
     if (start < end)
-        lines.push_back(data.substr(start, end - start));
-    Lines kept;
-    for (std::string &candidate : lines)
-        if (!text_stream_is_control_line(candidate))
-            kept.push_back(std::move(candidate));
-    return kept;
+        keep(data.substr(start, end - start));
+    return lines;
 }
 
 // Memory that the loader's blocks may need for `lines` at most: a block can
@@ -73,7 +90,7 @@ Lines reference_lines(const std::string &data) {
 // a block gets one of its own.
 size_t memory_needed(const Lines &lines) {
     size_t bytes = LINES_SLAB_SIZE;
-    for (const std::string &line : lines)
+    for (std::string_view line : lines)
         bytes += 2 * (line.size() + sizeof(LineNode) + alignof(LineNode) + 64);
     return bytes;
 }
@@ -102,10 +119,11 @@ std::string scratch_path() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    bool recipe = size >= 2 && data[0] == RECIPE_MARK;
-    std::string document = recipe ? expand_recipe(data + 2, size - 2)
+    constexpr size_t RECIPE_START = RECIPE_MARK.size() + 1;
+    bool recipe = is_recipe(data, size);
+    std::string document = recipe ? expand_recipe(data + RECIPE_START, size - RECIPE_START)
                                   : std::string(reinterpret_cast<const char *>(data), size);
-    size_t limit = recipe ? data[1] * RECIPE_LIMIT_STEP : 0;
+    size_t limit = recipe ? data[RECIPE_MARK.size()] * RECIPE_LIMIT_STEP : 0;
     Lines expected = reference_lines(document);
 
     // Large documents in blocks of up to about 1 MB, so that lines cross
@@ -124,6 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!chunked.same || chunked.next != expected.size())
         std::abort();
 
+    // A new file each time: rewriting the last one in place makes the file
+    // system flush it on close, which took most of a small input's run.
+    std::remove(scratch_path().c_str());
     FILE *file = std::fopen(scratch_path().c_str(), "wb");
     if (!file)
         return 0;

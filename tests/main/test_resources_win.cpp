@@ -88,9 +88,11 @@ TEST_F(Viewer, AcceleratorsAreCtrlOAndCtrlP) {
     ASSERT_NE(table, nullptr);
     ACCEL entries[4]{};
     ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 2);
-    for (const ACCEL &entry : entries)
-        if (entry.cmd)
+    for (const ACCEL &entry : entries) {
+        if (entry.cmd) {
             EXPECT_EQ(entry.fVirt & (FVIRTKEY | FCONTROL | FSHIFT | FALT), FVIRTKEY | FCONTROL);
+        }
+    }
     EXPECT_EQ(entries[0].key, 0x4F);
     EXPECT_EQ(entries[0].cmd, 257);
     EXPECT_EQ(entries[1].key, 0x50);

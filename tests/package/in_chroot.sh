@@ -74,6 +74,8 @@ su tester -c "xvfb-run -a -s '-screen 0 1024x768x24' bash $dir/as_user.sh" ||
     fail "the viewer's window did not show the document"
 log=/home/tester/.local/share/korvel/wine/drive_c/Korvel/debug.log
 grep -q 'loading "Z:\\home\\tester\\' "$log" || fail "no load in $log"
+# The Find plug-in the package ships, loaded for every user.
+grep -q 'loading library "C:\\Korvel\\Plugins\\find.dll"' "$log" || fail "no find.dll in $log"
 
 step "without Wine's 32-bit part korvel names what to install"
 dpkg -r --force-depends wine32:i386 >/dev/null 2>&1

@@ -20,13 +20,6 @@ int pixels_from_mm(double mm) {
         std::lround(std::fmin(mm, LARGEST_MM) * PRINT_LOGICAL_DPI / MM_PER_INCH));
 }
 
-int line_count(const LineNode *first) {
-    int count = 0;
-    for (const LineNode *line = first; line; line = line->next)
-        ++count;
-    return count;
-}
-
 } // namespace
 
 PageSetup page_setup_a4(double margin_mm) {
@@ -66,7 +59,8 @@ PageWalk page_walk_start(const LineNode *first, const PageSetup &setup, const ch
     PageWalk walk{};
     walk.pixels = page_pixels(setup);
     walk.footer_path = cp866_from_utf8(footer_path ? footer_path : "");
-    walk.page_count = document_page_count(setup, line_count(first));
+    LineList lines = const_cast<LineNode *>(first); // lines_count only reads
+    walk.page_count = document_page_count(setup, lines_count(&lines));
     walk.page = 1;
     walk.next = first;
     return walk;

@@ -30,10 +30,7 @@ struct TextLine {
     void walk(char *&at, size_t &done, size_t end) {
         done = text_line_walk(
             state, bytes, done, end,
-            [&](const unsigned char *run, size_t count) {
-                for (size_t i = 0; i < count; ++i)
-                    at = output_put_utf8(at, cp866_glyph_utf8(run[i]));
-            },
+            [&](unsigned char glyph) { at = output_put_utf8(at, cp866_glyph_utf8(glyph)); },
             [&](int from, int to) {
                 // Codes take no column on screen, so the output's column
                 // is the screen's and a tab reaches the same stop.

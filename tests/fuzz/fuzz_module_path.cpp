@@ -1,8 +1,7 @@
-// Path composition of the plug-in host with arbitrary parts and buffer
-// sizes: the result is the whole concatenation or nothing, never a cut path,
-// and never a byte past the buffer (the sanitizers watch an exact-sized heap
-// buffer).
-#include "plugins/plugin_paths.h"
+// Path composition with arbitrary parts and buffer sizes: the result is the whole concatenation or
+// nothing, never a cut path, and never a byte past the buffer (the sanitizers watch an exact-sized
+// heap buffer).
+#include "debuglog/module_path.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return 0;
     size_t buffer_size = data[0];
     std::string_view rest(reinterpret_cast<const char *>(data + 1), size - 1);
-    // Parts are separated by '|'; at most three, like the host's own joins.
+    // Parts are separated by '|'; at most three, like the viewer's own paths.
     std::vector<std::string> parts;
     size_t start = 0;
     while (parts.size() < 3) {
@@ -34,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     bool joined = false;
     switch (views.size()) {
     case 1:
-        joined = plugins_join(buffer, buffer_size, {views[0]});
+        joined = path_join(buffer, buffer_size, {views[0]});
         break;
     case 2:
-        joined = plugins_join(buffer, buffer_size, {views[0], views[1]});
+        joined = path_join(buffer, buffer_size, {views[0], views[1]});
         break;
     default:
-        joined = plugins_join(buffer, buffer_size, {views[0], views[1], views[2]});
+        joined = path_join(buffer, buffer_size, {views[0], views[1], views[2]});
         break;
     }
     if (joined != (whole.size() < buffer_size))
