@@ -30,6 +30,8 @@ add_executable(korvel-convert
     src/convert/formats.cpp
     src/convert/plan.cpp
     src/convert/plan_outputs.cpp
+    src/convert/plan_walk.cpp
+    src/convert/input_ids.cpp
     src/convert/font_set.cpp
     src/convert/document.cpp
     src/convert/job.cpp

@@ -2,6 +2,7 @@
 // text, HTML or PNG pages.
 #include "convert/options.h"
 #include "convert/plan.h"
+#include "convert/plan_walk.h"
 #include "convert/report.h"
 #include "convert/run.h"
 #include "convert/system.h"
@@ -21,33 +22,59 @@ int usage_error(const std::string &message) {
     return EXIT_USAGE;
 }
 
-// Opens --report's file once the plan is made; false with `error` set when
-// it cannot be opened or is an input or an output of the plan (appending to
-// one, or replacing it, would lose data).
-bool open_report(const ConvertOptions &options, const ConvertPlan &plan, ConvertReport *report,
-                 std::string *error) {
-    const std::string &path = options.report;
-    FileFacts target{}, output{};
-    std::string reason;
-    bool exists = !is_standard_stream(path) && file_facts(path, &target, &reason);
-    for (const ConvertJob &job : plan.jobs) {
-        if (is_standard_stream(path) && job.to_stdout) {
-            *error = "--report - and the converted document cannot share standard output";
-            return false;
+// The first walk: what the run will convert, and whether --report's file is
+// an input or an output of it (appending to one, or replacing it, would
+// lose data).
+class FirstWalk : public PlanSink {
+  public:
+    explicit FirstWalk(const std::string &report) : report_(report) {
+        std::string reason;
+        report_exists_ = !report.empty() && !is_standard_stream(report) &&
+                         file_facts(report, &report_facts_, &reason);
+    }
+    void job(ConvertJob &&job) override {
+        ++survey.files;
+        survey.bytes += job.size;
+        if (!report_.empty() && report_error.empty())
+            check_report(job);
+    }
+    void failure(ConvertFailure &&failure, bool refused) override {
+        (refused ? refused_ : survey.failures).push_back(std::move(failure));
+    }
+    void notice(const std::string &notice) override { survey.notices.push_back(notice); }
+    // The failures in the plan's order: what could not be taken first.
+    void finish() {
+        for (ConvertFailure &failure : refused_)
+            survey.failures.push_back(std::move(failure));
+        refused_.clear();
+    }
+
+    PlanSurvey survey;
+    std::string report_error;
+
+  private:
+    void check_report(const ConvertJob &job) {
+        if (is_standard_stream(report_) && job.to_stdout) {
+            report_error = "--report - and the converted document cannot share standard output";
+            return;
         }
-        bool input = exists && !job.from_stdin && job.input_id == target.id;
+        FileFacts output{};
+        std::string reason;
+        bool input = report_exists_ && !job.from_stdin && job.input_id == report_facts_.id;
         bool is_output =
             !job.to_stdout &&
-            (job.output == path ||
-             (exists && file_facts(job.output, &output, &reason) && output.id == target.id));
-        if (input || is_output) {
-            *error =
-                "the report " + path + " is " + (input ? "an input" : "an output") + " of this run";
-            return false;
-        }
+            (job.output == report_ || (report_exists_ && file_facts(job.output, &output, &reason) &&
+                                       output.id == report_facts_.id));
+        if (input || is_output)
+            report_error = "the report " + report_ + " is " + (input ? "an input" : "an output") +
+                           " of this run";
     }
-    return report->open(path, error);
-}
+
+    const std::string &report_;
+    bool report_exists_ = false;
+    FileFacts report_facts_{};
+    std::vector<ConvertFailure> refused_;
+};
 
 } // namespace
 
@@ -76,13 +103,22 @@ int main(int argc, char **argv) {
         stderr_write("korvel-convert: " + error + "\n");
         return EXIT_USAGE;
     }
+    InputIds ids;
+    FirstWalk first(options.report);
+    plan_walk(options, plan, false, &ids, &first);
+    first.finish();
+    ids.first_walk_done();
     ConvertReport report;
-    if (!options.report.empty() && !open_report(options, plan, &report, &error)) {
-        stderr_write("korvel-convert: " + error + "\n");
+    if (!options.report.empty() &&
+        (!first.report_error.empty() || !report.open(options.report, &error))) {
+        stderr_write(
+            "korvel-convert: " + (first.report_error.empty() ? error : first.report_error) + "\n");
         return EXIT_USAGE;
     }
     int workers = options.jobs ? options.jobs : processor_count();
-    return convert_run(plan, workers, options.quiet, options.report.empty() ? nullptr : &report)
+    auto second_walk = [&](PlanSink *sink) { plan_walk(options, plan, true, &ids, sink); };
+    return convert_run(plan.settings, first.survey, second_walk, workers, options.quiet,
+                       options.report.empty() ? nullptr : &report)
                ? EXIT_FAILED
                : 0;
 }

@@ -1,101 +1,10 @@
 #include "convert/plan.h"
 
 #include "convert/font_set.h"
-#include "convert/plan_outputs.h"
 
 #include <algorithm>
-#include <map>
-#include <set>
 
 namespace {
-
-struct Planner {
-    const ConvertOptions &options;
-    ConvertPlan *plan;
-    std::set<FileId> input_ids;                      // every input file, whatever its name
-    std::map<std::string, std::string> output_owner; // output -> the input it comes from
-    bool have_output_folder = false;
-    FileId output_folder{}; // never scanned as input
-};
-
-std::string file_name_of(const std::string &path) {
-    return path.substr(path_name_start(path));
-}
-
-const char *extension_of(const Planner &planner) {
-    return planner.plan->settings.format->extension;
-}
-
-void fail(Planner &planner, const std::string &input, const std::string &reason) {
-    planner.plan->failures.push_back({input, reason});
-}
-
-// A job for a file that is not a folder; whether it is a document the loader
-// decides when it opens it. `facts` is null when the path could not be asked
-// about: the loader then says why.
-void add_job(Planner &planner, const std::string &input, const FileFacts *facts,
-             const std::string &output, bool to_stdout = false) {
-    if (facts && !planner.input_ids.insert(facts->id).second)
-        return; // the same file named twice is converted once
-    auto [owner, fresh] = planner.output_owner.emplace(output, input);
-    if (!fresh) {
-        if (owner->second == input)
-            return; // named twice, and not there to ask about
-        fail(planner, input,
-             "not converted: its output " + output + " is also the output of " + owner->second);
-        return;
-    }
-    ConvertJob job{input, output, false, to_stdout, 0, 0, {}, {}};
-    if (facts) {
-        job.size = facts->size;
-        job.modified = facts->modified;
-        job.input_id = facts->id;
-    }
-    planner.plan->jobs.push_back(std::move(job));
-}
-
-bool is_folder(const FileFacts &facts) {
-    return facts.kind == FileKind::folder || facts.kind == FileKind::folder_link;
-}
-
-// Every document in the tree under `folder`, sorted by name at each level;
-// the outputs go to the same place under `output_folder`.
-void add_folder(Planner &planner, const std::string &folder, const std::string &output_folder) {
-    std::vector<std::string> names;
-    std::set<std::string> subfolders;
-    std::string reason;
-    if (!folder_names(folder, &names, &reason, &subfolders)) {
-        fail(planner, folder, "cannot read the folder: " + reason);
-        return;
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string &name : names) {
-        std::string path = path_joined(folder, name);
-        bool listed_folder = subfolders.count(name) > 0;
-        // Nothing found is passed over in silence, however deep it lies.
-        std::string unusable = path_unusable(path);
-        if (!unusable.empty()) {
-            if (listed_folder || is_document_name(name))
-                fail(planner, path, unusable);
-            continue;
-        }
-        FileFacts facts{};
-        bool exists = file_facts(path, &facts, &reason);
-        if (!exists && listed_folder) {
-            fail(planner, path, "cannot read the folder: " + reason);
-            continue;
-        }
-        // Linked folders are not followed: they could lead round in a circle.
-        if (exists && facts.kind == FileKind::folder) {
-            if (!(planner.have_output_folder && facts.id == planner.output_folder))
-                add_folder(planner, path, path_joined(output_folder, name));
-            continue;
-        }
-        if (is_document_name(name))
-            add_job(planner, path, exists ? &facts : nullptr,
-                    with_extension(path_joined(output_folder, name), extension_of(planner)));
-    }
-}
 
 // The fonts and the page, as the options give them.
 bool make_writer_settings(const ConvertOptions &options, WriterSettings *writer,
@@ -208,47 +117,20 @@ PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, s
     if (options.format->needs_fonts)
         plan->settings.fonts_modified = page_fonts_modified(options.fonts_dir);
     plan->settings.stdin_digest = !options.report.empty();
-    Planner planner{options, plan, {}, {}};
-    if (shape.output_is_folder) {
-        planner.have_output_folder = true;
-        planner.output_folder = shape.output_facts.id;
-    }
-    bool output_into_folder =
+    plan->update = options.update;
+    plan->have_output_folder = shape.output_is_folder;
+    if (shape.output_is_folder)
+        plan->output_folder = shape.output_facts.id;
+    plan->output_into_folder =
         shape.output_is_folder || shape.several ||
         (!options.output.empty() && path_name_start(options.output) == options.output.size());
-    for (const std::string &input : inputs) {
-        if (is_standard_stream(input)) {
-            std::string output = options.output;
-            if (output_into_folder)
-                output =
-                    with_extension(path_joined(output, STDIN_DOCUMENT_NAME), extension_of(planner));
-            plan->jobs.push_back({"", output, true, shape.to_stdout, 0, 0, {}, {}});
-            continue;
-        }
-        if (std::string unusable = path_unusable(input); !unusable.empty()) {
-            fail(planner, input, unusable);
-            continue;
-        }
-        FileFacts facts{};
-        std::string reason;
-        bool exists = file_facts(input, &facts, &reason);
-        if (exists && is_folder(facts)) {
-            size_t before = plan->jobs.size() + plan->failures.size();
-            add_folder(planner, input, options.output.empty() ? input : options.output);
-            if (plan->jobs.size() + plan->failures.size() == before)
-                plan->notices.push_back(input + ": no documents (*.krv, *.txt) in this folder");
-            continue;
-        }
-        std::string output = options.output;
-        if (output.empty())
-            output = with_extension(input, extension_of(planner));
-        else if (output_into_folder)
-            output =
-                with_extension(path_joined(output, file_name_of(input)), extension_of(planner));
-        add_job(planner, input, exists ? &facts : nullptr, output, shape.output_to_stdout);
-    }
-    plan_outputs_check(planner.input_ids, options.update, plan);
+    plan->output_to_stdout = shape.output_to_stdout;
+    plan->stdin_to_stdout = shape.to_stdout;
     return PlanResult::ready;
+}
+
+bool is_folder(const FileFacts &facts) {
+    return facts.kind == FileKind::folder || facts.kind == FileKind::folder_link;
 }
 
 std::string failure_message(const ConvertFailure &failure) {

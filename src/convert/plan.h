@@ -1,6 +1,5 @@
-// What one run converts, decided once before anything is converted: every
-// input file (folders taken apart) with the output it goes to, and how
-// every document is written.
+// What one run converts: how every document is written, and how the inputs
+// (folders taken apart, see plan_walk.h) map to outputs.
 #pragma once
 
 #include "convert/formats.h"
@@ -48,9 +47,12 @@ std::string failure_message(const ConvertFailure &failure);
 
 struct ConvertPlan {
     JobSettings settings;
-    std::vector<ConvertJob> jobs;         // in a fixed order: inputs as given, folders sorted
-    std::vector<ConvertFailure> failures; // inputs that cannot be converted
-    std::vector<std::string> notices;     // what else the user is told, such as an empty folder
+    bool update = false;
+    bool output_into_folder = false; // outputs go under -o (or beside their inputs): a tree
+    bool output_to_stdout = false;   // -o -
+    bool stdin_to_stdout = false;    // standard input's output is standard output
+    bool have_output_folder = false;
+    FileId output_folder{}; // never walked as input
 };
 
 enum class PlanResult {
@@ -59,10 +61,12 @@ enum class PlanResult {
     cannot_start, // such as a font that cannot be read
 };
 
-// Builds the plan; when it is not ready, `error` says why.
+// Checks the command and builds the plan; when it is not ready, `error` says why.
 PlanResult convert_plan_make(const ConvertOptions &options, ConvertPlan *plan, std::string *error);
 // The file of page `page` (1-based) of a job whose format writes pages:
 // "a/doc.png" -> "a/doc-001.png".
 std::string output_page_path(const std::string &output, int page);
+// Whether the file is a folder, or a link to one.
+bool is_folder(const FileFacts &facts);
 // How messages name a job's input.
 std::string job_input_name(const ConvertJob &job);

@@ -12,9 +12,6 @@ namespace {
 
 constexpr char PAGE_EXTENSION[] = ".png";
 
-// Folder listings, each read once however many page sets it holds.
-using Listings = std::map<std::string, std::vector<std::string>>;
-
 // The page number `name` has in the page set whose names start with
 // `prefix` ("doc-"), or 0 when it is not one of that set's.
 int page_number_of(const std::string &name, const std::string &prefix) {
@@ -37,7 +34,7 @@ int page_number_of(const std::string &name, const std::string &prefix) {
 // The files of the job's outputs that exist, with what the system says of
 // each: its file, or every page of its page set in page order.
 std::vector<ExistingOutput> existing_outputs(const ConvertJob &job, bool pages,
-                                             Listings &listings) {
+                                             OutputListing *listing) {
     std::vector<ExistingOutput> found;
     FileFacts facts{};
     std::string reason;
@@ -49,16 +46,15 @@ std::vector<ExistingOutput> existing_outputs(const ConvertJob &job, bool pages,
     std::string first = output_page_path(job.output, 1);
     size_t name_start = path_name_start(first);
     std::string folder = first.substr(0, name_start);
-    auto listing = listings.find(folder);
-    if (listing == listings.end()) {
-        std::vector<std::string> names;
-        std::string reason;
-        folder_names(folder.empty() ? "." : folder, &names, &reason);
-        listing = listings.emplace(folder, std::move(names)).first;
+    if (!listing->read || listing->folder != folder) {
+        listing->names.clear();
+        folder_names(folder.empty() ? "." : folder, &listing->names, &reason);
+        listing->folder = folder;
+        listing->read = true;
     }
     std::string prefix = first.substr(name_start, first.size() - name_start - 7); // less "001.png"
     std::map<int, std::string> pages_found;
-    for (const std::string &name : listing->second)
+    for (const std::string &name : listing->names)
         if (int page = page_number_of(name, prefix))
             pages_found.emplace(page, output_page_path(job.output, page));
     for (auto &[page, path] : pages_found)
@@ -69,12 +65,12 @@ std::vector<ExistingOutput> existing_outputs(const ConvertJob &job, bool pages,
 
 // Why the job may not write over what exists, or empty when it may.
 std::string refusal(const ConvertJob &job, const std::vector<ExistingOutput> &existing,
-                    const std::set<FileId> &input_ids, bool replace) {
+                    const InputIds &input_ids, bool replace) {
     for (const auto &[path, facts] : existing) {
         if (!job.from_stdin && facts.id == job.input_id)
             return "its output " + path + " would replace an input: itself (give -o another " +
                    "name or folder)";
-        if (input_ids.count(facts.id))
+        if (input_ids.contains(facts.id))
             return "its output " + path + " would replace an input";
         // A device or a pipe is never turned into a file, not even with --force.
         if (facts.kind != FileKind::file)
@@ -88,34 +84,25 @@ std::string refusal(const ConvertJob &job, const std::vector<ExistingOutput> &ex
 
 } // namespace
 
-void plan_outputs_check(const std::set<FileId> &input_ids, bool update, ConvertPlan *plan) {
-    bool pages = plan->settings.format->write_pages != nullptr;
-    Listings listings;
-    // Jobs kept move up in place: a second list would double the plan's memory.
-    size_t kept = 0;
-    for (ConvertJob &job : plan->jobs) {
-        std::string reason;
-        std::vector<ExistingOutput> existing;
-        if (!job.to_stdout) {
-            std::string unusable =
-                path_unusable(pages ? output_page_path(job.output, 1) : job.output);
-            existing = existing_outputs(job, pages, listings);
-            reason = unusable.empty() ? refusal(job, existing, input_ids, plan->settings.replace)
-                                      : "its output: " + unusable;
-        }
-        if (!reason.empty()) {
-            plan->failures.push_back({job.input, reason});
-            continue;
-        }
-        job.up_to_date = update && outputs_up_to_date(plan->settings, job, existing);
-        if (pages)
-            for (ExistingOutput &page : existing)
-                job.earlier_pages.push_back(std::move(page.path));
-        if (&plan->jobs[kept] != &job) // a string moved onto itself may lose its text
-            plan->jobs[kept] = std::move(job);
-        ++kept;
+std::string plan_output_check(const JobSettings &settings, bool update, const InputIds &input_ids,
+                              OutputListing *listing, ConvertJob *job) {
+    bool pages = settings.format->write_pages != nullptr;
+    std::vector<ExistingOutput> existing;
+    if (!job->to_stdout) {
+        std::string unusable =
+            path_unusable(pages ? output_page_path(job->output, 1) : job->output);
+        if (!unusable.empty())
+            return "its output: " + unusable;
+        existing = existing_outputs(*job, pages, listing);
+        std::string reason = refusal(*job, existing, input_ids, settings.replace);
+        if (!reason.empty())
+            return reason;
     }
-    plan->jobs.resize(kept);
+    job->up_to_date = update && outputs_up_to_date(settings, *job, existing);
+    if (pages)
+        for (ExistingOutput &page : existing)
+            job->earlier_pages.push_back(std::move(page.path));
+    return {};
 }
 
 std::string output_page_path(const std::string &output, int page) {

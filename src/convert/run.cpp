@@ -8,7 +8,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,51 +137,120 @@ bool run_job(const JobSettings &settings, const ConvertJob &job, ConvertProgress
     return done;
 }
 
-void work(const ConvertPlan &plan, ConvertReport *report, std::atomic<size_t> *next,
+// The second walk's jobs on their way to the workers: a few at a time, so
+// that memory does not grow with the number of files.
+class JobQueue : public PlanSink {
+  public:
+    JobQueue(const JobSettings &settings, const PlanSurvey &survey, size_t capacity,
+             ConvertReport *report)
+        : settings_(settings), capacity_(capacity), report_(report) {
+        for (const ConvertFailure &failure : survey.failures)
+            named_.insert(failure.input);
+    }
+    void job(ConvertJob &&job) override {
+        if (job.up_to_date && !report_) { // nothing to do but count it
+            reporter.bytes_done += job.size;
+            ++reporter.files_done;
+            return;
+        }
+        std::unique_lock hold(lock_);
+        changed_.wait(hold, [&] { return jobs_.size() < capacity_ || reporter.stopped; });
+        jobs_.push_back(std::move(job));
+        if (jobs_.size() == 1) // workers may be waiting
+            changed_.notify_all();
+    }
+    // The first walk named its failures; what changed since is named now.
+    void failure(ConvertFailure &&failure, bool) override {
+        if (named_.count(failure.input))
+            return;
+        report_failure(failure_message(failure));
+        add_to_report(report_, failure_report_record(settings_, failure), Clock::now());
+        ++new_failures;
+    }
+    void notice(const std::string &) override {}
+    bool stopped() const override { return reporter.stopped; }
+    // False when there are no more jobs, or the run has stopped.
+    bool take(ConvertJob *job) {
+        std::unique_lock hold(lock_);
+        changed_.wait(hold, [&] { return !jobs_.empty() || closed_ || reporter.stopped; });
+        if (jobs_.empty() || reporter.stopped)
+            return false;
+        *job = std::move(jobs_.front());
+        jobs_.pop_front();
+        if (jobs_.size() + 1 == capacity_) // the walk may be waiting
+            changed_.notify_all();
+        return true;
+    }
+    void close() {
+        std::lock_guard hold(lock_);
+        closed_ = true;
+        changed_.notify_all();
+    }
+    size_t new_failures = 0;
+
+  private:
+    const JobSettings &settings_;
+    size_t capacity_;
+    ConvertReport *report_;
+    std::set<std::string> named_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<ConvertJob> jobs_;
+    bool closed_ = false;
+};
+
+void work(const JobSettings &settings, JobQueue *queue, ConvertReport *report,
           std::atomic<size_t> *failed) {
-    const std::vector<ConvertJob> &jobs = plan.jobs;
-    for (size_t n; !reporter.stopped && (n = next->fetch_add(1)) < jobs.size();) {
+    for (ConvertJob job; !reporter.stopped && queue->take(&job);) {
         JobProgress share;
         ConvertProgress progress{advance, &share};
         std::string reason;
-        if (!run_job(plan.settings, jobs[n], &progress, report, &reason)) {
-            report_failure(job_input_name(jobs[n]) + ": " + reason);
+        if (!run_job(settings, job, &progress, report, &reason)) {
+            report_failure(job_input_name(job) + ": " + reason);
             ++*failed;
         }
         // The writers count line bytes; the file also held line ends and codes.
-        if (jobs[n].size > share.reported)
-            reporter.bytes_done += jobs[n].size - share.reported;
+        if (job.size > share.reported)
+            reporter.bytes_done += job.size - share.reported;
         ++reporter.files_done;
     }
+    queue->close(); // wakes the walk when the run has stopped
 }
+
+// Jobs waiting for each worker.
+constexpr size_t QUEUED_PER_WORKER = 64;
 
 } // namespace
 
-size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertReport *report) {
-    for (const std::string &notice : plan.notices)
+size_t convert_run(const JobSettings &settings, const PlanSurvey &survey,
+                   const std::function<void(PlanSink *)> &walk, int workers, bool quiet,
+                   ConvertReport *report) {
+    for (const std::string &notice : survey.notices)
         report_failure(notice);
     reporter.start = Clock::now();
-    for (const ConvertFailure &failure : plan.failures) {
+    for (const ConvertFailure &failure : survey.failures) {
         report_failure(failure_message(failure));
-        add_to_report(report, failure_report_record(plan.settings, failure), reporter.start);
+        add_to_report(report, failure_report_record(settings, failure), reporter.start);
     }
-    reporter.total_files = plan.jobs.size();
-    for (const ConvertJob &job : plan.jobs)
-        reporter.total_bytes += job.size;
+    reporter.total_files = survey.files;
+    reporter.total_bytes = survey.bytes;
     std::thread progress;
     if (!quiet && stderr_is_terminal() &&
-        (plan.jobs.size() > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
+        (survey.files > 1 || reporter.total_bytes >= LONG_DOCUMENT_BYTES))
         progress = std::thread(show_progress);
 
-    std::atomic<size_t> next{0};
     std::atomic<size_t> failed{0};
-    std::vector<std::thread> threads;
-    size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), plan.jobs.size());
-    for (size_t n = 1; n < thread_count; ++n)
-        threads.emplace_back(work, std::cref(plan), report, &next, &failed);
-    work(plan, report, &next, &failed);
-    for (std::thread &thread : threads)
-        thread.join();
+    size_t thread_count = std::min<size_t>(static_cast<size_t>(workers), survey.files);
+    JobQueue queue(settings, survey, QUEUED_PER_WORKER * std::max<size_t>(thread_count, 1), report);
+    if (thread_count > 0) {
+        std::vector<std::thread> threads;
+        for (size_t n = 0; n < thread_count; ++n)
+            threads.emplace_back(work, std::cref(settings), &queue, report, &failed);
+        walk(&queue);
+        queue.close();
+        for (std::thread &thread : threads)
+            thread.join();
+    }
 
     if (progress.joinable()) {
         {
@@ -189,7 +260,7 @@ size_t convert_run(const ConvertPlan &plan, int workers, bool quiet, ConvertRepo
         reporter.finished.notify_all();
         progress.join();
     }
-    return failed + plan.failures.size() + reporter.stopped;
+    return failed + survey.failures.size() + queue.new_failures + reporter.stopped;
 }
 
 void convert_run_interrupted() {

@@ -127,6 +127,37 @@ class CommandTest(ConvertTest):
         self.assertEqual(self.read("doc.txt"), b"new\n")
         self.assertEqual(self.read("linked.krv"), b"new\r\n")
 
+    def test_one_output_for_two_inputs_is_found_wherever_they_meet(self):
+        # The folders are walked one at a time: inputs meet in the same folder,
+        # in the same folder of two given folders, or among the inputs as given.
+        self.write("in1/a.krv", b"a\r\n")
+        self.write("in1/d/x.krv", b"x\r\n")
+        self.write("in2/d/x.txt", b"x\r\n")
+        self.write("in2/d/x.krv", b"y\r\n")
+        self.write("e/a.txt", b"e\r\n")
+        self.write("o/old/old/y.krv", b"y\r\n")
+        self.write("o/old/y.txt", b"z\r\n")
+        cases = [  # arguments, what is said
+            (["in1", "in2", "-o", "out1"],
+             ["in2/d/x.krv: not converted: its output out1/d/x.txt is also the output of "
+              "in1/d/x.krv",
+              "in2/d/x.txt: not converted: its output out1/d/x.txt is also the output of "
+              "in1/d/x.krv"]),
+            (["e/a.txt", "in1", "-o", "out2"],
+             ["in1/a.krv: not converted: its output out2/a.txt is also the output of e/a.txt"]),
+            (["in1", "e/a.txt", "-o", "out3"],
+             ["e/a.txt: not converted: its output out3/a.txt is also the output of in1/a.krv"]),
+            # An output that is an input found later in the walk.
+            (["--force", "o/old", "-o", "o"],
+             ["o/old/old/y.krv: its output o/old/y.txt would replace an input"]),
+        ]
+        for args, told in cases:
+            status, _, err = self.run_convert("-q", "--to", "txt", *args)
+            self.assertEqual(status, 1, args)
+            self.assertEqual(sorted(err.splitlines()),
+                             ["korvel-convert: " + line for line in told], args)
+        self.assertEqual(self.read("o/old/y.txt"), b"z\r\n")
+
     def test_failed_output_leaves_no_file(self):
         self.write("in/big.krv", b"x" * 100000 + b"\r\n")
         self.write("in/small.krv", b"y\r\n")
