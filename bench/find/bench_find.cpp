@@ -7,6 +7,7 @@
 //  - Copy of 100,000 marked lines (Select all), read back from the clipboard.
 //   bench_find [repeats]
 #include "find_plugin/find_resource.h"
+#include "bench_view_lines.h"
 #include "viewer_driver.h"
 
 #include <algorithm>
@@ -19,31 +20,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
+// Every 1,000th line of the documents holds "MARK".
+constexpr long MARK_EVERY = 1000;
 constexpr int FOUND_ROWS_ABOVE = 3; // where the plug-in shows a found line
 constexpr int BOX_ICON = 0x440;     // the icon of a message box, which the dialogs lack
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Lines "Line <i> " filled with x to `width`; every 1,000th holds "MARK".
-void write_lines(const std::string &path, long count, size_t width) {
-    std::ofstream out(path, std::ios::binary);
-    std::string line;
-    for (long i = 0; i < count; ++i) {
-        line = "Line " + std::to_string(i) + (i % 1000 == 0 ? " MARK " : " ");
-        line.resize(width, 'x');
-        line += "\r\n";
-        out << line;
-    }
-}
 
 // ms from `start` until the indicator reads top_line of count; -1 on timeout.
 double until_top(const ViewerRun &run, long top_line, long count, Clock::time_point start) {
@@ -108,7 +88,7 @@ double open_ms(const TempDir &folder, const std::string &path, long count) {
 void big_document(const TempDir &folder, int repeats) {
     std::string path = folder.file("big.txt");
     const long lines = 100L * 1000 * 1000 / 72; // 70 characters and CR LF
-    write_lines(path, lines, 70);
+    write_lines(path, lines, 70, MARK_EVERY);
     std::vector<double> loads;
     for (int i = 0; i < repeats; ++i)
         loads.push_back(open_ms(folder, path, lines));
@@ -150,7 +130,7 @@ void big_document(const TempDir &folder, int repeats) {
 void million_lines(const TempDir &folder) {
     std::string path = folder.file("million.txt");
     const long lines = 1000001;
-    write_lines(path, lines, 60);
+    write_lines(path, lines, 60, MARK_EVERY);
     ViewerRun run;
     if (!open_document(run, folder, path))
         return;
@@ -172,7 +152,7 @@ void million_lines(const TempDir &folder) {
 void copy_lines(const TempDir &folder) {
     std::string path = folder.file("copy.txt");
     const long lines = 100000;
-    write_lines(path, lines, 70);
+    write_lines(path, lines, 70, MARK_EVERY);
     ViewerRun run;
     if (!open_document(run, folder, path))
         return;

@@ -4,6 +4,7 @@
 // megabyte-long lines, and File > Open of a 100 MB document until its first
 // paint.
 //   bench_view [repaints]
+#include "bench_view_lines.h"
 #include "viewer_driver.h"
 
 #include <algorithm>
@@ -15,28 +16,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void write_lines(const std::string &path, long count, size_t width) {
-    std::ofstream out(path, std::ios::binary);
-    std::string line;
-    for (long i = 0; i < count; ++i) {
-        line = "Line " + std::to_string(i) + ' ';
-        line.resize(width, 'x');
-        line += "\r\n";
-        out << line;
-    }
-}
 
 // Polls the window until its indicator reads `expected` (any text when
 // empty: the first painted frame); ms until then.

@@ -14,8 +14,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from real_x_input import (WAIT, calls, check, check_ended_once, prepare_folder,  # noqa: E402
-                          start_viewer, stop_viewer, viewers_display, wait_for, windows_path,
+from real_x_input import (WAIT, check, scenario, viewers_display, wait_for,  # noqa: E402
                           xdotool)
 
 FIND_TITLE = "^\u041d\u0430\u0439\u0442\u0438$"  # "Найти"
@@ -151,23 +150,16 @@ def main():
     global BUILD
     source, BUILD, fonts = sys.argv[1:4]
     os.environ["DISPLAY"] = viewers_display(source, BUILD)
-    folder, doc_win = prepare_folder(BUILD, fonts)
-    try:
+
+    def prepare(folder):
         shutil.copy(os.path.join(BUILD, "dist", "Plugins", "find.dll"),
                     os.path.join(folder, "Plugins"))
         with open(os.path.join(folder, "doc.txt"), "wb") as f:
             f.write(b"".join(line + b"\r\n" for line in document_lines()))
-        viewer, window = start_viewer(BUILD, folder, doc_win)
-        try:
-            features(folder, window)
-            code = viewer.wait(timeout=WAIT)
-        finally:
-            stop_viewer(viewer)
-        check_ended_once(folder, doc_win, code, "closed under the Find dialog")
-        check(not visible(FIND_TITLE), "the Find dialog outlived the viewer")
-        check(any(c.startswith("KeyPress") for c in calls(folder)), "rec_all got no KeyPress")
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+
+    got, _ = scenario(BUILD, fonts, "closed under the Find dialog", features, prepare)
+    check(not visible(FIND_TITLE), "the Find dialog outlived the viewer")
+    check(any(c.startswith("KeyPress") for c in got), "rec_all got no KeyPress")
     print("find plug-in through X: ok")
 
 

@@ -138,11 +138,14 @@ def cancel_open_dialog():
         capture_output=True).stdout.strip(), "the Open dialog to close")
 
 
-def scenario(build, fonts, how, act):
-    """Runs act(folder, window) on a fresh viewer, which act must end;
-    checks that it ended once with code 0 and returns the plug-in's calls."""
+def scenario(build, fonts, how, act, prepare=None):
+    """Runs act(folder, window) on a fresh viewer, which act must end, after
+    prepare(folder) when given; checks that it ended once with code 0 and
+    returns the plug-in's calls."""
     folder, doc_win = prepare_folder(build, fonts)
     try:
+        if prepare:
+            prepare(folder)
         viewer, window = start_viewer(build, folder, doc_win)
         try:
             act(folder, window)
