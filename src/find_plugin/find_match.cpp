@@ -4,6 +4,8 @@
 #include "text/cp866_unicode.h"
 #include "text/text_line.h"
 
+#include <algorithm>
+
 namespace {
 
 // 0x80-0xBF; 0xC0-0xFF are А-я in order. 0x98 has no character and is
@@ -52,24 +54,47 @@ std::array<unsigned char, 256> make_fold(bool match_case) {
     return fold;
 }
 
-// Horspool's search of the folded pattern in `text`.
+// Horspool's search on the last two bytes of the window (for a pattern of
+// two bytes or more).
 bool holds(const FindMatcher &matcher, const unsigned char *text, size_t length) {
     const std::string &pattern = matcher.pattern;
     const size_t last = pattern.size() - 1;
-    const auto end_byte = static_cast<unsigned char>(pattern[last]);
     const auto *folded_pattern = reinterpret_cast<const unsigned char *>(pattern.data());
-    for (size_t at = 0; at + last < length;) {
-        unsigned char under = text[at + last];
-        if (matcher.fold[under] == end_byte) {
-            size_t i = 0;
-            while (i < last && matcher.fold[text[at + i]] == folded_pattern[i])
-                ++i;
-            if (i == last)
+    if (last == 0) {
+        for (size_t at = 0; at < length; ++at)
+            if (matcher.fold[text[at]] == folded_pattern[0])
                 return true;
+        return false;
+    }
+    for (size_t end = last; end < length;) {
+        size_t shift = matcher.shift[text[end - 1] << 8 | text[end]];
+        if (shift == 0) {
+            const unsigned char *window = text + end - last;
+            size_t i = 0;
+            while (i + 1 < last && matcher.fold[window[i]] == folded_pattern[i])
+                ++i;
+            if (i + 1 >= last)
+                return true;
+            shift = matcher.end_shift;
         }
-        at += matcher.skip[under];
+        end += shift;
     }
     return false;
+}
+
+// The shift for two folded bytes: the pattern moves until an earlier place
+// of them in it lines up, or until its first byte is under the second of
+// them, or wholly past them; never more than a byte can hold.
+std::vector<uint8_t> folded_shifts(const std::string &pattern) {
+    const size_t last = pattern.size() - 1;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(pattern.data());
+    auto capped = [](size_t shift) { return static_cast<uint8_t>(std::min<size_t>(shift, 255)); };
+    std::vector<uint8_t> shifts(65536, capped(last + 1));
+    for (int first = 0; first < 256; ++first)
+        shifts[first << 8 | bytes[0]] = capped(last);
+    for (size_t k = 1; k < last; ++k)
+        shifts[bytes[k - 1] << 8 | bytes[k]] = capped(last - k);
+    return shifts;
 }
 
 } // namespace
@@ -108,14 +133,20 @@ void find_matcher_init(FindMatcher *matcher, std::string_view text, bool match_c
     for (char &byte : bytes)
         byte = static_cast<char>(matcher->fold[static_cast<unsigned char>(byte)]);
     matcher->pattern = bytes;
-    // The skip of a text byte is the folded byte's distance from the
-    // pattern's end (its last place but the end), or the whole length.
-    std::array<size_t, 256> folded_skip;
-    folded_skip.fill(bytes.size());
-    for (size_t i = 0; i + 1 < bytes.size(); ++i)
-        folded_skip[static_cast<unsigned char>(bytes[i])] = bytes.size() - 1 - i;
-    for (int byte = 0; byte < 256; ++byte)
-        matcher->skip[byte] = folded_skip[matcher->fold[byte]];
+    matcher->shift.clear();
+    if (bytes.size() < 2)
+        return;
+    // Indexed by the raw bytes, so the search folds only to compare.
+    std::vector<uint8_t> folded = folded_shifts(bytes);
+    const size_t end_pair = static_cast<unsigned char>(bytes[bytes.size() - 2]) << 8 |
+                            static_cast<unsigned char>(bytes.back());
+    matcher->end_shift = folded[end_pair];
+    folded[end_pair] = 0;
+    matcher->shift.resize(65536);
+    for (int first = 0; first < 256; ++first)
+        for (int second = 0; second < 256; ++second)
+            matcher->shift[first << 8 | second] =
+                folded[matcher->fold[first] << 8 | matcher->fold[second]];
 }
 
 bool find_matcher_line(FindMatcher *matcher, std::string_view line) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,13 @@ struct FindMatcher {
     // Each byte as compared: a letter without match case as its lower case
     // (е, ё, Е and Ё as е), NUL as the space the text shows for it.
     std::array<unsigned char, 256> fold{};
-    std::string pattern;              // folded; empty when nothing can match
-    std::array<size_t, 256> skip{};   // how far a text byte under the pattern's end moves it
+    std::string pattern; // folded; empty when nothing can match
+    // How far the pattern moves on, by the two text bytes under its last two
+    // places (first << 8 | second); 0 where they are its own last two, which
+    // then moves by `end_shift` after the comparison. Two bytes, not one: a
+    // single letter of a word is in most windows of a text.
+    std::vector<uint8_t> shift;
+    size_t end_shift = 0;
     std::vector<unsigned char> plain; // the text of a line with codes, made per line
 };
 

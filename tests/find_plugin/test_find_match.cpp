@@ -62,6 +62,9 @@ const MatchCase MATCH_CASES[] = {
     {"цена 5 ?", "?", false, true},
     {"a\tb", "a\tb", true, true},
     {"aaab", "aab", true, true},
+    {"xbcabcabc", "abcabc", true, true}, // a near miss, then the match 3 bytes on
+    {"abcababcab", "abcabc", true, false},
+    {"xЕx", "е", false, true}, // one letter
     {"ab", "abc", true, false},
     {"", "a", false, false},
     {"anything", "", false, false},
@@ -77,6 +80,16 @@ TEST(FindMatch, LineByLine) {
         EXPECT_EQ(find_matcher_line(&matcher, line_866(c.line)), c.found)
             << c.line << " / " << c.text << (c.match_case ? " (match case)" : "");
     }
+}
+
+// Moves longer than a byte holds are cut short, never past a match.
+TEST(FindMatch, LongText) {
+    std::string text(300, 'a');
+    text += "bc";
+    FindMatcher matcher;
+    find_matcher_init(&matcher, text, true);
+    EXPECT_TRUE(find_matcher_line(&matcher, "zz" + std::string(400, 'q') + "zz" + text + "q"));
+    EXPECT_FALSE(find_matcher_line(&matcher, std::string(301, 'a') + "cb"));
 }
 
 TEST(FindMatch, NulShowsAsSpace) {

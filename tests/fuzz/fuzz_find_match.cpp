@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2)
         return 0;
     bool match_case = data[0] & 1;
-    size_t text_length = data[1] % 16;
+    size_t text_length = data[1] % 64;
     if (size < 2 + text_length)
         return 0;
     std::string_view text(reinterpret_cast<const char *>(data + 2), text_length);
