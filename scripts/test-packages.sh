@@ -7,6 +7,8 @@
 #   - korvel-convert, when the package has it, converts a sample;
 #   - korvel under xvfb-run, as an ordinary user, opens a sample in a fresh
 #     Wine prefix and its window shows it (window_check.exe reads the pixels);
+#   - the Find plug-in, as the package and the zip beside it ship it, does
+#     each of its commands when typed at through X (on this machine's Wine);
 #   - without Wine's 32-bit part korvel says what to install and fails;
 #   - after apt purge no file of the package or mention of it is left,
 #     except the user's own Wine prefix in their home, which is their data.
@@ -29,6 +31,22 @@ chroot_dir="$work/root"
 [ -f "$deb" ] || { echo "test-packages.sh: no $deb (run scripts/package.sh)" >&2; exit 1; }
 bash "$root_dir/scripts/setup.sh" package-test >/dev/null
 [ -f "$checker" ] || bash "$root_dir/scripts/build.sh" win
+
+# The Find plug-in with the viewer and fonts of each package, through X.
+shipped="$work/shipped"
+rm -rf "$shipped"
+mkdir -p "$shipped/deb" "$shipped/zip"
+dpkg-deb -x "$deb" "$shipped/deb"
+zip=$(dirname "$deb")/korvel-viewer-$version-win32.zip
+folders=("$shipped/deb/usr/lib/korvel")
+if [ -f "$zip" ]; then
+    python3 -m zipfile -e "$zip" "$shipped/zip"
+    folders+=("$shipped/zip/korvel-viewer-$version")
+fi
+for folder in "${folders[@]}"; do
+    LC_ALL=ru_RU.UTF-8 python3 "$root_dir/tests/e2e/find_plugin_x_input.py" "$root_dir" \
+        "$root_dir/build/win" "$folder/fonts" "$folder"
+done
 
 mkdir -p "$work/archives/partial"
 tarball="$work/bookworm-minbase.tgz"

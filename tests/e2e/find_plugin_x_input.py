@@ -6,7 +6,10 @@ what Copy puts on the clipboard (xclip) and where the orange band is drawn;
 the file changed on disk; then the main window closed while the Find dialog
 is up.
 
-    find_plugin_x_input.py <source dir> <build dir> <fonts dir>
+    find_plugin_x_input.py <source dir> <build dir> <fonts dir> [<shipped dir>]
+
+<shipped dir>: korvel.exe, fonts and Plugins/find.dll as a package lays them
+out (the unpacked zip, the .deb's /usr/lib/korvel); build/dist when absent.
 """
 import os
 import shutil
@@ -149,18 +152,19 @@ def features(folder, window):
 def main():
     global BUILD
     source, BUILD, fonts = sys.argv[1:4]
+    shipped = sys.argv[4] if len(sys.argv) > 4 else os.path.join(BUILD, "dist")
     os.environ["DISPLAY"] = viewers_display(source, BUILD)
 
     def prepare(folder):
-        shutil.copy(os.path.join(BUILD, "dist", "Plugins", "find.dll"),
-                    os.path.join(folder, "Plugins"))
+        shutil.copy(os.path.join(shipped, "korvel.exe"), folder)
+        shutil.copy(os.path.join(shipped, "Plugins", "find.dll"), os.path.join(folder, "Plugins"))
         with open(os.path.join(folder, "doc.txt"), "wb") as f:
             f.write(b"".join(line + b"\r\n" for line in document_lines()))
 
     got, _ = scenario(BUILD, fonts, "closed under the Find dialog", features, prepare)
     check(not visible(FIND_TITLE), "the Find dialog outlived the viewer")
     check(any(c.startswith("KeyPress") for c in got), "rec_all got no KeyPress")
-    print("find plug-in through X: ok")
+    print("find plug-in through X (%s): ok" % shipped)
 
 
 if __name__ == "__main__":
